@@ -1,0 +1,9 @@
+#include "app/MainWindow.h"
+
+#include "persistence/FileIO.h"
+
+TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
+    setWindowTitle("Quorvane");
+    resize(1024, 720);
+    FileObject.CurrentVersion = QV_VERSION;
+}

@@ -1,0 +1,139 @@
+#pragma once
+// The equation language: built-in functions, the element tree built by the parser,
+// and its evaluation.
+
+#include "model/DataSeries.h"
+#include "model/VariableLink.h"
+#include "persistence/FileItems.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class TVariableObject;
+class TDependency;
+class TFinancialData;
+
+enum TEquationValueKind : uint8_t { evkNumber = 0, evkBoolean = 1 };
+
+struct TEquationValue {
+    TEquationValueKind Kind = evkNumber;
+    bool BoolValue = false;
+    double Number = 0;
+};
+
+enum TFunctionIndex : uint8_t {
+    sgvPI, sgvTRUE, sgvFALSE, sgvDivide, sgvMultiply, sgvPlus, sgvMinus, sgvNotEqual,
+    sgvGreaterEqual, sgvLessEqual, sgvEqual, sgvGreaterThan, sgvLessThan, sgvAND, sgvOR, sgvNOT,
+    sgvDELAY, sgvPULSE, sgvRAMP, sgvGRAPH, sgvLN, sgvLOG, sgvEXP, sgvSQRT, sgvRANDOM, sgvMIN,
+    sgvMAX, sgvINT, sgvABS, sgvSIGN, sgvROUND, sgvFRAC, sgvCEIL, sgvFLOOR, sgvPOWER, sgvDIV,
+    sgvIF, sgvNPV, sgvFV, sgvPV, sgvTIME, sgvSTARTTIME, sgvSTOPTIME, sgvTIMESTEP, sgvTODAY
+};
+inline constexpr int FunctionCount = 45;
+
+struct TFunctionListItem {
+    const char* Name;
+    TFunctionIndex Index;
+    TEquationValueKind ResultKind;
+    const char* ParamHelp;
+    int32_t Category;
+};
+
+extern const TFunctionListItem FunctionList[FunctionCount];
+extern const char* const FunctionCategoryNames[6];
+
+// Base of the parsed equation tree.
+class TEquationElement : public TIOListObject {
+public:
+    // Writes the line break and ElementKind; trees are never stored in model files.
+    void Save(TFileObject& file) override;
+    void Load(TFileObject&) override {}
+
+    virtual uint8_t ElementKind() const = 0;
+    virtual TEquationValueKind ResultKind() const = 0;
+    // The tree's part of the circularity search.
+    virtual bool CheckDependencies() = 0;
+    virtual void Evaluate(TEquationValue& value) = 0;
+    virtual void RewindTo(double /*offset*/) {}
+    virtual void ResetRun() { ErrorReported = false; }
+    virtual void RecordStep() {}
+
+    // Evaluates and reads the result as a number (a condition gives 1 or 0).
+    double EvaluateNumber();
+    // Evaluates and reads the result as a condition (a number is true when not zero).
+    bool EvaluateCondition();
+
+    bool ErrorReported = false;
+};
+
+class TEquationConstant : public TEquationElement {
+public:
+    uint8_t ElementKind() const override { return 0; }
+    TEquationValueKind ResultKind() const override { return Value.Kind; }
+    bool CheckDependencies() override { return true; }
+    void Evaluate(TEquationValue& value) override;
+
+    TEquationValue Value;
+    std::string Text; // the number as written, with a leading "-" from a unary minus
+};
+
+class TEquationVariableReference : public TEquationElement {
+public:
+    uint8_t ElementKind() const override { return 1; }
+    TEquationValueKind ResultKind() const override { return evkNumber; }
+    bool CheckDependencies() override;
+    void Evaluate(TEquationValue& value) override;
+
+    TVariableLink Variable;
+};
+
+using TParameterList = TIOTypedList<TEquationElement>;
+
+class TEquationFunction : public TEquationElement {
+public:
+    explicit TEquationFunction(TFunctionIndex index = sgvPI);
+    ~TEquationFunction() override;
+
+    uint8_t ElementKind() const override { return 2; }
+    TEquationValueKind ResultKind() const override;
+    bool CheckDependencies() override;
+    void Evaluate(TEquationValue& value) override;
+    void RewindTo(double offset) override;
+    void ResetRun() override;
+    void RecordStep() override;
+
+    TFunctionIndex FunctionIndex;
+    TParameterList Parameters;
+    // GRAPH's lookup table (built by the parser) or DELAY's input history.
+    std::unique_ptr<TDataSeries> Table;
+    // NPV, FV and PV keep their running totals here.
+    std::unique_ptr<TFinancialData> Financial;
+};
+
+// Parser state: one set per process.
+extern std::vector<TDependency*> EquationInputs;
+extern std::string EquationErrors;
+
+// Gathers the variable's information links as the names an equation may use.
+void BeginEquationParse(TVariableObject& variable);
+// Parses one expression; none for an empty text or a part with errors.
+std::unique_ptr<TEquationElement> ParseEquation(std::string_view text);
+void AddEquationError(const std::string& message);
+// Row of FunctionList with that name (ASCII case ignored), or -1.
+int LookupFunction(std::string_view name);
+
+// The pieces of the parser, exposed for tests.
+bool IsWholeBracketed(std::string_view s);
+std::string NormalizeSigns(std::string_view s);
+bool IsNumberText(std::string_view t);
+int CountParameters(std::string_view args);
+void SplitFirstParameter(std::string_view args, std::string& first, std::string& rest);
+
+// Evaluation state: set by a failing element, read after each element's evaluation.
+extern bool EvaluationErrorFlag;
+extern std::string EvaluationErrorText;
+// The process-wide random generator: seed 0 at start, never reseeded.
+extern uint32_t RandomSeed;
+double NextRandom();
