@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev qt6-svg-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang-14 libclang-rt-14-dev
-  fonts-liberation xvfb
+  fonts-liberation xvfb locales
 )
 missing=()
 for p in "${packages[@]}"; do
@@ -15,13 +15,24 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+
+# The tests check that numbers keep '.' under a locale whose decimal separator is ','.
+ensure_test_locale() {
+  if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+    echo "bootstrap: generating the de_DE.UTF-8 locale for the locale tests"
+    $sudo localedef -i de_DE -f UTF-8 de_DE.UTF-8
+  fi
+}
+
 if [ ${#missing[@]} -eq 0 ]; then
+  ensure_test_locale
   exit 0
 fi
 echo "bootstrap: installing ${missing[*]}"
-sudo=""
-if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
 export DEBIAN_FRONTEND=noninteractive
 $sudo apt-get update -qq
 $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+ensure_test_locale
 echo "bootstrap: done"

@@ -309,7 +309,8 @@ bool TFileObject::ReadBoolean() { return ReadInteger() > 0; }
 
 double TFileObject::ReadFloat() {
     NextToken();
-    return StrToFloat(LastToken);
+    // A saved infinity or NaN (a run that overflowed) must not make the model unreadable.
+    return StrToFloatOrSpecial(LastToken);
 }
 
 bool TFileObject::FileVersionLess(const std::string& version, int parts) const {

@@ -1,7 +1,9 @@
 #include <QApplication>
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0); // tests never need a display
     QApplication application(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -4,6 +4,7 @@
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
+#include <limits>
 
 namespace {
 
@@ -284,4 +285,16 @@ TEST(TokenFileSave, FailedWriteKeepsThePreviousFile) {
     EXPECT_EQ(entries, 1u);
     EXPECT_EQ(file.Lines.size(), 0u);
     EXPECT_EQ(file.Buffer, "\t'new'");
+}
+
+TEST(TokenFile, OverflowedValuesReadBack) {
+    // A run that overflowed leaves infinities in its series; the file must still load.
+    TFileObject file;
+    file.OpenForWrite("", "");
+    file.WriteFloat(std::numeric_limits<double>::infinity());
+    file.WriteFloat(-std::numeric_limits<double>::infinity());
+    file.EndLine();
+    file.RewindForRead();
+    EXPECT_EQ(file.ReadFloat(), std::numeric_limits<double>::infinity());
+    EXPECT_EQ(file.ReadFloat(), -std::numeric_limits<double>::infinity());
 }
