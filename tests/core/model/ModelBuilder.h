@@ -1,0 +1,137 @@
+#pragma once
+// Builds small models in code for tests: elements with equations, information links,
+// flow pipes and sketches, and runs them the way the run control does.
+
+#include "model/SimulationObjects.h"
+#include "support/Notifier.h"
+
+#include <initializer_list>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+// Records what the core tells the user; installed for its own lifetime.
+class TRecordingNotifier : public TNotifier {
+public:
+    TRecordingNotifier() { SetNotifier(this); }
+    ~TRecordingNotifier() override { SetNotifier(nullptr); }
+    TRecordingNotifier(const TRecordingNotifier&) = delete;
+    TRecordingNotifier& operator=(const TRecordingNotifier&) = delete;
+
+    void EvaluationWarning(const std::string& text) override { Warnings.push_back(text); }
+    void ModelCheckMessages(const std::vector<std::string>& messages) override {
+        CheckMessages = messages;
+        ++CheckCount;
+    }
+
+    std::vector<std::string> Warnings;
+    std::vector<std::string> CheckMessages;
+    int CheckCount = 0;
+};
+
+class TModelBuilder {
+public:
+    explicit TModelBuilder(double start = 0, double stop = 24, double step = 1) {
+        Sim.StartTime = start;
+        Sim.StopTime = stop;
+        Sim.TimeStep = step;
+        Sim.CurrentTime = start;
+    }
+
+    // Adds an element at the end of the list; every name in inputs gets an information
+    // link to it, so the equation may use those elements.
+    TVariableObject& Add(uint8_t kind, const std::string& name, const std::string& equation = "",
+                         std::initializer_list<const char*> inputs = {}) {
+        auto element = std::make_unique<TVariableObject>();
+        element->Kind = kind;
+        element->Name = name;
+        element->Equation = equation;
+        element->Owner = &Sim;
+        TVariableObject& added = *element;
+        Sim.Variables.AddItem(element.release());
+        for (const char* input : inputs)
+            Link(Get(input), added);
+        return added;
+    }
+    TVariableObject& Constant(const std::string& name, const std::string& equation) {
+        return Add(ekConstant, name, equation);
+    }
+    TVariableObject& Variable(const std::string& name, const std::string& equation,
+                              std::initializer_list<const char*> inputs = {}) {
+        return Add(ekVariable, name, equation, inputs);
+    }
+    TVariableObject& Resource(const std::string& name, const std::string& equation = "",
+                              std::initializer_list<const char*> inputs = {}) {
+        return Add(ekResource, name, equation, inputs);
+    }
+    TVariableObject& Flow(const std::string& name, const std::string& equation = "",
+                          std::initializer_list<const char*> inputs = {}) {
+        return Add(ekFlow, name, equation, inputs);
+    }
+
+    // An information link: the equation of `to` may use `from`.
+    TDependency& Link(TVariableObject& from, TVariableObject& to) {
+        return AddDependency(to, &from, false, 0);
+    }
+    // A pipe: the flow fills the resource.
+    TDependency& Inflow(TVariableObject& flow, TVariableObject& resource) {
+        return AddDependency(resource, &flow, true, 0);
+    }
+    // A pipe: the flow drains the resource.
+    TDependency& Outflow(TVariableObject& flow, TVariableObject& resource) {
+        return AddDependency(resource, &flow, true, 1);
+    }
+    TDependency& AddDependency(TVariableObject& owner, TVariableObject* source, bool isFlow,
+                               uint8_t direction) {
+        auto dependency = std::make_unique<TDependency>();
+        dependency->IsFlow = isFlow;
+        dependency->Direction = direction;
+        dependency->Source.SetTarget(source);
+        dependency->Owner = &owner;
+        TDependency& added = *dependency;
+        owner.Dependencies.AddItem(dependency.release());
+        return added;
+    }
+
+    static void Sketch(TVariableObject& element, std::initializer_list<TDataPoint> points) {
+        element.Sketched.Clear();
+        for (const auto& p : points)
+            element.Sketched.AddPoint(p.Time, p.Value);
+    }
+
+    TVariableObject& Get(const std::string& name) const {
+        for (TVariableObject* v : Sim.Variables)
+            if (v->Name == name) return *v;
+        throw std::invalid_argument("no element named " + name);
+    }
+    TVariableObject& operator[](const std::string& name) const { return Get(name); }
+
+    // What a continuous run does: check, reset, then step until finished. False when
+    // the check fails; a run that does not finish within maxSteps also gives false.
+    bool Run(int maxSteps = 100000) {
+        if (!Sim.CheckModel()) return false;
+        Sim.Reset();
+        for (int i = 0; i < maxSteps; ++i) {
+            if (Sim.IsFinished()) return true;
+            Sim.Step();
+        }
+        return Sim.IsFinished();
+    }
+
+    // The simulated values of an element, in time order.
+    std::vector<double> Values(const std::string& name) const {
+        std::vector<double> values;
+        for (const auto& p : Get(name).Simulated.Points)
+            values.push_back(p.Value);
+        return values;
+    }
+    std::vector<double> Times(const std::string& name) const {
+        std::vector<double> times;
+        for (const auto& p : Get(name).Simulated.Points)
+            times.push_back(p.Time);
+        return times;
+    }
+
+    TSimulationObject Sim;
+};
