@@ -123,6 +123,8 @@ struct TTimeSettingsResult {
 };
 
 // Checks the entries in the dialog's order and, when all pass, gives the values to apply.
+// A time step that is not a positive number and intervals outside 1 to 1000 are refused
+// too, so that nothing is applied unless everything can be.
 TTimeSettingsResult CheckTimeSettings(const TTimeSettingsEntry& entry);
 
 class TSimulationObject : public TIOObject {
@@ -181,3 +183,6 @@ extern std::vector<std::string> ErrorList;
 // Rewrites every word of text equal to oldIdentifier (case ignored) as newIdentifier.
 std::string RenameIdentifier(const std::string& text, const std::string& oldIdentifier,
                              const std::string& newIdentifier);
+
+// Identifiers compare without regard to letter case (ASCII letters only).
+bool SameIdentifier(const std::string& a, const std::string& b);
