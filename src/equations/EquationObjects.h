@@ -64,6 +64,8 @@ public:
     double EvaluateNumber();
     // Evaluates and reads the result as a condition (a number is true when not zero).
     bool EvaluateCondition();
+    // Reports an evaluation failure, once per element per run.
+    void ReportError(const char* message);
 
     bool ErrorReported = false;
 };
@@ -103,6 +105,25 @@ public:
     void RewindTo(double offset) override;
     void ResetRun() override;
     void RecordStep() override;
+
+    int32_t ParamCount() const { return Parameters.Count(); }
+    // Parameter i, or none when the tree lacks it (a malformed tree must not crash).
+    TEquationElement* Param(int32_t i) const {
+        const auto& items = Parameters.AllItems();
+        return i >= 0 && static_cast<size_t>(i) < items.size()
+                   ? static_cast<TEquationElement*>(items[static_cast<size_t>(i)])
+                   : nullptr;
+    }
+    // Evaluates parameter i as a number; a missing parameter gives 0.
+    double ParamNumber(int32_t i) const {
+        TEquationElement* p = Param(i);
+        return p ? p->EvaluateNumber() : 0;
+    }
+    // Evaluates parameter i as a condition; a missing parameter gives false.
+    bool ParamCondition(int32_t i) const {
+        TEquationElement* p = Param(i);
+        return p && p->EvaluateCondition();
+    }
 
     TFunctionIndex FunctionIndex;
     TParameterList Parameters;

@@ -1,7 +1,11 @@
-// STUB: replaced by the evaluation work.
+// The element tree's run life: reports, references, dependencies, and the state that
+// DELAY and the financial functions keep across the steps of a run.
 #include "equations/EquationObjects.h"
 #include "equations/Financial.h"
 #include "model/SimulationObjects.h"
+#include "support/NumberFormat.h"
+
+#include <algorithm>
 
 bool EvaluationErrorFlag = false;
 std::string EvaluationErrorText;
@@ -20,31 +24,132 @@ void TEquationElement::Save(TFileObject& file) {
 double TEquationElement::EvaluateNumber() {
     TEquationValue v;
     Evaluate(v);
-    return v.Kind == evkBoolean ? (v.BoolValue ? 1 : 0) : v.Number;
+    if (v.Kind == evkBoolean) return v.BoolValue ? 1 : 0;
+    return v.Number;
 }
 
 bool TEquationElement::EvaluateCondition() {
     TEquationValue v;
     Evaluate(v);
-    return v.Kind == evkBoolean ? v.BoolValue : !(v.Number <= 1e-10 && v.Number >= -1e-10);
+    if (v.Kind == evkBoolean) return v.BoolValue;
+    return !IsZero(v.Number);
 }
 
-void TEquationConstant::Evaluate(TEquationValue& value) { value = Value; }
+void TEquationElement::ReportError(const char* message) {
+    if (ErrorReported) return;
+    ErrorReported = true;
+    EvaluationErrorFlag = true;
+    EvaluationErrorText = message;
+}
 
-bool TEquationVariableReference::CheckDependencies() { return false; }
+void TEquationConstant::Evaluate(TEquationValue& value) {
+    value = Value;
+}
+
+bool TEquationVariableReference::CheckDependencies() {
+    TVariableObject* target = Variable.GetTarget();
+    return target && target->Visit();
+}
+
 void TEquationVariableReference::Evaluate(TEquationValue& value) {
+    TVariableObject* target = Variable.GetTarget();
     value.Kind = evkNumber;
-    value.Number = 0;
+    value.Number = target ? target->GetValue() : 0;
 }
 
 TEquationFunction::TEquationFunction(TFunctionIndex index) : FunctionIndex(index) {}
+
 TEquationFunction::~TEquationFunction() = default;
-TEquationValueKind TEquationFunction::ResultKind() const { return evkNumber; }
-bool TEquationFunction::CheckDependencies() { return true; }
-void TEquationFunction::Evaluate(TEquationValue& value) {
-    value.Kind = evkNumber;
-    value.Number = 0;
+
+TEquationValueKind TEquationFunction::ResultKind() const {
+    if (FunctionIndex >= FunctionCount) return evkNumber;
+    return FunctionList[FunctionIndex].ResultKind;
 }
-void TEquationFunction::RewindTo(double) {}
-void TEquationFunction::ResetRun() { ErrorReported = false; }
-void TEquationFunction::RecordStep() {}
+
+bool TEquationFunction::CheckDependencies() {
+    int32_t first = 0;
+    int32_t last = ParamCount();
+    switch (FunctionIndex) {
+    case sgvPI:
+    case sgvTRUE:
+    case sgvFALSE:
+    case sgvTIME:
+    case sgvSTARTTIME:
+    case sgvSTOPTIME:
+    case sgvTIMESTEP:
+    case sgvTODAY:
+        return true;
+    // The table is constant; only the index expression depends on other elements.
+    case sgvGRAPH:
+        last = std::min(last, 1);
+        break;
+    // With an initial value the delayed input is not needed at the start, so a delay can
+    // break a feedback loop.
+    case sgvDELAY:
+        if (last >= 3) first = 1;
+        break;
+    default:
+        break;
+    }
+    for (int32_t i = first; i < last; ++i) {
+        TEquationElement* p = Param(i);
+        if (p && !p->CheckDependencies()) return false;
+    }
+    return true;
+}
+
+void TEquationFunction::RewindTo(double offset) {
+    // Histories hold absolute times; offset is relative to the start time.
+    const TSimulationObject* sim = CurrentSimulation;
+    const double time = (sim ? sim->StartTime : 0) + offset;
+    if (FunctionIndex == sgvDELAY && Table) {
+        // Every point after the restored time goes, so the replayed steps are recorded afresh.
+        auto& points = Table->Points;
+        auto keep = std::find_if(points.begin(), points.end(), [time](const TDataPoint& p) {
+            return p.Time > time + FloatTolerance;
+        });
+        points.erase(keep, points.end());
+    } else if (Financial && Financial->Function == FunctionIndex) {
+        Financial->RewindTo(time);
+    }
+    for (TEquationElement* p : Parameters)
+        p->RewindTo(offset);
+}
+
+void TEquationFunction::ResetRun() {
+    ErrorReported = false;
+    switch (FunctionIndex) {
+    case sgvDELAY:
+        if (Table)
+            Table->Clear();
+        else
+            Table = std::make_unique<TDataSeries>();
+        break;
+    case sgvNPV:
+    case sgvFV:
+    case sgvPV:
+        if (Financial && Financial->Function == FunctionIndex)
+            Financial->Reset();
+        else
+            Financial = NewFinancialData(FunctionIndex);
+        break;
+    default:
+        break;
+    }
+    for (TEquationElement* p : Parameters)
+        p->ResetRun();
+}
+
+void TEquationFunction::RecordStep() {
+    const TSimulationObject* sim = CurrentSimulation;
+    const double time = sim ? sim->CurrentTime : 0;
+    if (FunctionIndex == sgvDELAY) {
+        if (!Table) Table = std::make_unique<TDataSeries>();
+        const double input = ParamNumber(0);
+        Table->AddPoint(time, input);
+    } else if (Financial && Financial->Function == FunctionIndex) {
+        Financial->Record(time);
+    }
+    for (TEquationElement* p : Parameters)
+        p->RecordStep();
+}
