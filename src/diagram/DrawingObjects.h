@@ -233,7 +233,8 @@ public:
                               double scale) = 0;
     virtual TOutputControlClass ClassTag() const = 0;
 
-    TDrawRect Frame; // drawing units
+    TDrawRect Frame;                 // drawing units
+    TDrawRect FrameRect = EmptyRect; // the frame in view pixels as last painted, handles aside
 };
 
 class TNoteInstance : public TOutputControlInstance {
@@ -456,6 +457,8 @@ public:
 private:
     void ClearHitBitmap();
     void RemoveElement(TVariableInstance* shape);
+    // Removes the shape with its links; with a variable, also the variable and what shows it.
+    void RemoveShape(TVariableInstance* shape, TVariableObject* variable = nullptr);
     void DetachPipe(TLinkInstance* pipe);
     void LoadElements(TFileObject& file);
     void LoadLinks(TFileObject& file);

@@ -4,6 +4,10 @@
 
 #include "support/NumberFormat.h"
 
+#include "diagram/ContentPainting.h"
+#include "diagram/PaintHelpers.h"
+
+#include <QtGui/QFontMetrics>
 #include <QtGui/QPainter>
 
 #include <algorithm>
@@ -28,8 +32,95 @@ void TOutputControlInstance::Load(TFileObject& file) {
     Frame.Right = file.ReadInteger();
 }
 
-void TOutputControlInstance::DragTo(int32_t, int32_t, bool) {}
-void TOutputControlInstance::Paint(const TDrawRect&, QPainter&, double) {}
+namespace {
+
+// The eight handle points of a frame in view pixels: 1 top-left, 2 top, 3 top-right, 4 left,
+// 5 right, 6 bottom-left, 7 bottom, 8 bottom-right.
+std::array<TDrawPoint, 8> HandlePoints(const TDrawRect& r) {
+    std::array<TDrawPoint, 8> points;
+    size_t n = 0;
+    for (int32_t j = 0; j < 3; ++j)
+        for (int32_t i = 0; i < 3; ++i)
+            if (i != 1 || j != 1)
+                points[n++] = {r.Left + i * (r.Width() / 2), r.Top + j * (r.Height() / 2)};
+    return points;
+}
+
+} // namespace
+
+void TOutputControlInstance::Paint(const TDrawRect& visible, QPainter& canvas, double scale) {
+    Bounds = Frame;
+    BoundsValid = true;
+    Drawn = false;
+    if (!visible.Intersects(Bounds)) {
+        // Off screen: an old hit area must not answer for it.
+        HitRect = EmptyRect;
+        return;
+    }
+    const QRgb colour = Selected ? SelectedColour : NormalColour;
+    HitRect = ToView(Frame, visible, scale);
+    FrameRect = HitRect;
+    canvas.fillRect(HitRect.ToQRect(), Qt::white);
+    canvas.setPen(DiagramPen(colour, 1));
+    canvas.setBrush(Qt::NoBrush);
+    if (!HitRect.IsEmpty())
+        canvas.drawRect(GdiRect(HitRect.Left, HitRect.Top, HitRect.Right, HitRect.Bottom));
+    Drawn = !HitRect.IsEmpty();
+    if (!Drawn) return;
+
+    canvas.save();
+    PaintContent(visible, canvas, colour, scale);
+    canvas.restore();
+
+    TDrawImage* image = Image();
+    if (Selected && !(image && image->GroupSelection)) {
+        for (TDrawPoint h : HandlePoints(HitRect))
+            canvas.fillRect(
+                QRect(h.X - HandleSize, h.Y - HandleSize, 2 * HandleSize, 2 * HandleSize),
+                Qt::black);
+        HitRect = HitRect.Inflated(HandleSize, HandleSize);
+    }
+}
+
+void TOutputControlInstance::DragTo(int32_t x, int32_t y, bool /*alternate*/) {
+    TDrawImage* image = Image();
+    if (!image) return;
+    const double s = image->Scale;
+    const TDrawPoint q = ToDrawing(x, y, image->VisibleArea, s);
+    if (DragStarting) {
+        DragPart = 0;
+        const TDrawPoint grab = DragOffset;
+        if (Drawn && !image->GroupSelection) {
+            const int32_t t = s > 1 ? TruncToInt(4 * s) : 4;
+            // The handles as painted, so that grabbing one does not make the edge jump.
+            const auto handles = HandlePoints(FrameRect);
+            for (size_t i = 0; i < handles.size(); ++i) {
+                const TDrawPoint h = handles[i];
+                if (TDrawRect{h.X - t, h.Y - t, h.X + t, h.Y + t}.Contains(grab)) {
+                    DragPart = static_cast<int32_t>(i) + 1;
+                    DragOffset = {TruncToInt((h.X - grab.X) / s), TruncToInt((h.Y - grab.Y) / s)};
+                    break;
+                }
+            }
+        }
+        if (DragPart == 0)
+            DragOffset = TDrawPoint{Frame.Left, Frame.Top} -
+                         ToDrawing(grab.X, grab.Y, image->VisibleArea, s);
+        DragStarting = false;
+    }
+    const TDrawPoint p = q + DragOffset;
+    const int32_t part = DragPart;
+    if (part == 0) {
+        Frame = Frame.Moved(p.X - Frame.Left, p.Y - Frame.Top);
+        Bounds = Frame;
+    } else {
+        if (part == 1 || part == 4 || part == 6) Frame.Left = std::min(p.X, Frame.Right - 30);
+        if (part == 3 || part == 5 || part == 8) Frame.Right = std::max(p.X, Frame.Left + 30);
+        if (part == 1 || part == 2 || part == 3) Frame.Top = std::min(p.Y, Frame.Bottom - 30);
+        if (part == 6 || part == 7 || part == 8) Frame.Bottom = std::max(p.Y, Frame.Top + 30);
+    }
+    InvalidateBounds();
+}
 
 // ---------------------------------------------------------------------------------------------
 // TNoteInstance
@@ -69,7 +160,62 @@ void TNoteInstance::Load(TFileObject& file) {
     SetText(file.ReadString());
 }
 
-void TNoteInstance::PaintContent(const TDrawRect&, QPainter&, QRgb, double) {}
+std::vector<std::string> WrapNoteLine(const std::string& line, int32_t limit) {
+    limit = std::max(limit, 1);
+    // Words keep the blank, hyphen or tab that ends them.
+    std::vector<std::string> words;
+    std::string word;
+    for (char c : line) {
+        word += c;
+        if (c == ' ' || c == '-' || c == '\t') {
+            words.push_back(word);
+            word.clear();
+        }
+    }
+    if (!word.empty()) words.push_back(word);
+
+    std::vector<std::string> pieces;
+    std::string piece;
+    for (const std::string& w : words) {
+        if (!piece.empty() && piece.size() + w.size() > static_cast<size_t>(limit)) {
+            pieces.push_back(piece);
+            piece.clear();
+        }
+        piece += w;
+    }
+    pieces.push_back(piece); // an empty line still takes a row
+    return pieces;
+}
+
+void TNoteInstance::PaintContent(const TDrawRect& /*visible*/, QPainter& canvas, QRgb colour,
+                                 double scale) {
+    if (!Drawn) return;
+    const TDrawRect r = HitRect.Inflated(-HandleSize, -HandleSize);
+    const int32_t points = TruncToInt(8 * scale);
+    if (points < 1 || r.IsEmpty()) return;
+    const QFont font = DiagramFont(points);
+    const QFontMetrics metrics(font, canvas.device());
+    canvas.setFont(font);
+    canvas.setPen(QColor(colour));
+    canvas.setBrush(Qt::white);
+    const int32_t h = metrics.height(); // of "TEST": one line of the font
+    int32_t k = 0;
+    for (const std::string& line : Lines) {
+        const QString text = QString::fromStdString(line);
+        const double w = metrics.horizontalAdvance(text);
+        const double perCharacter = (w + 10) / (static_cast<double>(text.size()) + 1);
+        const int32_t limit = TruncToInt(r.Width() / perCharacter);
+        for (const std::string& piece : WrapNoteLine(line, limit)) {
+            const int32_t top = r.Top + k * h;
+            if (top >= r.Bottom) return;
+            canvas.save();
+            canvas.setClipRect(QRect(r.Left, top, r.Width(), std::min(h, r.Bottom - top)));
+            canvas.drawText(QPoint(r.Left, top + metrics.ascent()), QString::fromStdString(piece));
+            canvas.restore();
+            ++k;
+        }
+    }
+}
 
 // ---------------------------------------------------------------------------------------------
 // TVariableDataLink
@@ -201,7 +347,10 @@ int32_t TTableInstance::ColumnWidth(int32_t i) const {
     return ColumnWidths[static_cast<size_t>(i)];
 }
 
-void TTableInstance::PaintContent(const TDrawRect&, QPainter&, QRgb, double) {}
+void TTableInstance::PaintContent(const TDrawRect& /*visible*/, QPainter& canvas, QRgb colour,
+                                  double scale) {
+    PaintTableContent(*this, canvas, colour, scale);
+}
 
 // ---------------------------------------------------------------------------------------------
 // TGraphInstance
@@ -229,4 +378,7 @@ void TGraphInstance::Load(TFileObject& file) {
     if (file.ReadInteger() != 1) YMax = file.ReadFloat();
 }
 
-void TGraphInstance::PaintContent(const TDrawRect&, QPainter&, QRgb, double) {}
+void TGraphInstance::PaintContent(const TDrawRect& /*visible*/, QPainter& canvas, QRgb colour,
+                                  double scale) {
+    PaintGraphContent(*this, canvas, colour, scale);
+}
