@@ -324,7 +324,12 @@ void TTableInstance::Load(TFileObject& file) {
 }
 
 void TTableInstance::RemoveVariable(TVariableObject* variable) {
-    TTableGraphOutputInstance::RemoveVariable(variable);
+    // Each entry is a column: its width goes with it and the others keep theirs.
+    for (int32_t i = Series.Count() - 1; i >= 0; --i) {
+        if (Series[i]->Var() != variable) continue;
+        Series.Delete(i);
+        DeleteColumn(i);
+    }
 }
 
 void TTableInstance::DeleteColumn(int32_t i) {
