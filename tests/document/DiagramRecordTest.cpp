@@ -1,6 +1,6 @@
 // The diagram's record: a whole drawing saved, read back and saved again gives the same
 // text, and older files keep the defaults of the fields they lack.
-#include "diagram/DrawingObjects.h"
+#include "DiagramFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -156,4 +156,206 @@ TEST(DiagramRecord, WholeDrawingRoundTripsByteExact) {
     EXPECT_TRUE(loaded.Validate(why)) << why;
 
     EXPECT_EQ(SaveText(loadedModel, loaded), first);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Files of older versions and damaged files
+
+namespace {
+
+struct TFixtureModel {
+    TSimulationObject Model;
+    TDrawImage Image;
+    TFixtureModel() {
+        Image.Model = &Model;
+        AddVariable(Model, ekResource, "Stock");
+        AddVariable(Model, ekFlow, "Flow");
+    }
+    void Load(const std::string& text) {
+        FileObject.OpenForReadText(text);
+        Image.Load(FileObject);
+        GlobalLinkManager.ResolveAll();
+    }
+};
+
+// An image record as the given version wrote it.
+std::string ImageRecord(const std::string& version, const std::string& shapeVariable = "0",
+                        const std::string& pipes = "0 1", const std::string& linkEnds = "-1 1") {
+    auto older = [&](const char* than, int parts) {
+        return CompareVersions(version, than, parts) < 0;
+    };
+    std::string text = "Quorvane\t" + version + "\r\n\r\n100 1 0 0 2\r\n";
+    text += "0\r\n300 200 0 " + shapeVariable + " 1 1 0 0 0 36 0 -41\r\n";
+    text += "1\r\n150 200 0 1 1 1 0 0 0 44 0 -44 " + std::string(older("1.0.2", 3) ? "" : "-1 ") +
+            pipes + "\r\n";
+    text += "2\r\n1 " + linkEnds + " -68 0 -38 0 10 0 -10 0\r\n1 1 0 38 0 -30 5 10 0 -10 0\r\n";
+    if (!older("1.0.3", 3)) {
+        text += "2 2\r\n10 20 110 220 1\r\n0 2 1 -1 255 1\r\n3";
+        if (!older("1.0.4.69", 4)) text += " 1 80";
+        text += " 1\r\n10 240 110 440 1\r\n1 2 1 0 0 1\r\n";
+        if (!older("1.0.4.70", 4)) text += " 0";
+        if (!older("1.0.8.120", 4)) text += " 0 -5 1";
+    }
+    text += "\r\n0 0 500 400 0 0 800 600\r\n";
+    if (!older("1.0.6", 3)) text += "2 1000 700 0 1 2 3 75 1 'a' 'b' 1 'c' 'd'\r\n";
+    return text + "\r\n";
+}
+
+} // namespace
+
+TEST(DiagramRecord, OlderFilesKeepTheDefaultsOfWhatTheyLack) {
+    struct TCase {
+        const char* Version;
+        int32_t Direction;
+        int32_t Controls;
+        std::vector<int32_t> Widths;
+        bool ShowLegend;
+        double YMin;
+        uint8_t Orientation;
+        float PrintScale;
+    };
+    const double automatic = std::numeric_limits<double>::infinity();
+    const TCase cases[] = {
+        {"1.0.1", 1, 0, {}, true, automatic, 1, 100},
+        {"1.0.2", -1, 0, {}, true, automatic, 1, 100},
+        {"1.0.4.50", -1, 2, {60}, true, automatic, 1, 100},
+        {"1.0.4.69", -1, 2, {80}, true, automatic, 1, 100},
+        {"1.0.8.119", -1, 2, {80}, false, automatic, 0, 75},
+        {"1.0.8.120", -1, 2, {80}, false, -5, 0, 75},
+        {"1.0.10.166", -1, 2, {80}, false, -5, 0, 75},
+    };
+    for (const TCase& c : cases) {
+        TFixtureModel f;
+        ASSERT_NO_THROW(f.Load(ImageRecord(c.Version))) << c.Version;
+        auto* flow = dynamic_cast<TFlowInstance*>(f.Image.Elements[1]);
+        ASSERT_NE(flow, nullptr);
+        EXPECT_EQ(flow->Direction, c.Direction) << c.Version;
+        ASSERT_EQ(f.Image.OutputControls.Count(), c.Controls) << c.Version;
+        EXPECT_EQ(f.Image.Orientation, c.Orientation) << c.Version;
+        EXPECT_EQ(f.Image.PrintScale, c.PrintScale) << c.Version;
+        EXPECT_EQ(f.Image.Extent, (TDrawRect{0, 0, 500, 400}));
+        if (c.Orientation == 1) {
+            EXPECT_FALSE(f.Image.ShowPageBreaks);
+            EXPECT_EQ(f.Image.PagesWide, 1);
+            EXPECT_EQ(f.Image.PagesTall, 1);
+        } else {
+            EXPECT_EQ(f.Image.ExtraText4, "d");
+        }
+        if (c.Controls) {
+            auto* table = dynamic_cast<TTableInstance*>(f.Image.OutputControls[0]);
+            auto* graph = dynamic_cast<TGraphInstance*>(f.Image.OutputControls[1]);
+            ASSERT_TRUE(table && graph);
+            EXPECT_EQ(table->Frame, (TDrawRect{20, 10, 220, 110}));
+            EXPECT_EQ(table->Interval, 3);
+            EXPECT_EQ(table->ColumnWidths, c.Widths) << c.Version;
+            EXPECT_EQ(graph->ShowLegend, c.ShowLegend) << c.Version;
+            EXPECT_EQ(graph->YMin, c.YMin) << c.Version;
+            EXPECT_TRUE(std::isinf(graph->YMax));
+            EXPECT_EQ(graph->Series[0]->Var(), f.Model.Variables[1]);
+        }
+        std::string why;
+        EXPECT_TRUE(f.Image.Validate(why)) << c.Version << ": " << why;
+    }
+}
+
+TEST(DiagramRecord, DamagedReferencesAreReportedAndNeverCrash) {
+    struct TCase {
+        std::string Text;
+        const char* Why;
+    };
+    const std::string version = "1.0.10.166";
+    const TCase cases[] = {
+        {ImageRecord(version, "-1"), "shows no element"},
+        {ImageRecord(version, "0", "-1 -1"), "missing a pipe"},
+        {ImageRecord(version, "0", "1 0"), "not connected"},
+        {ImageRecord(version, "0", "0 1", "-1 -1"), "not connected"},
+        {ImageRecord(version, "0", "1 1"), "missing a pipe"},
+    };
+    for (const TCase& c : cases) {
+        TFixtureModel f;
+        ASSERT_NO_THROW(f.Load(c.Text));
+        std::string why;
+        EXPECT_FALSE(f.Image.Validate(why));
+        EXPECT_NE(why.find(c.Why), std::string::npos) << why;
+        // Painting, hit testing, selecting, dragging, reversing and deleting survive it.
+        QImage picture(400, 300, QImage::Format_ARGB32);
+        QPainter canvas(&picture);
+        f.Image.PaintAll(canvas, 400, 300);
+        for (int x = 0; x < 400; x += 25)
+            for (int y = 0; y < 300; y += 25)
+                f.Image.ObjectAt(x, y, true);
+        f.Image.SelectInRect(0, 0, false, 400, 300);
+        f.Image.AttachFlowEnds();
+        for (TVariableInstance* shape : f.Image.Elements) {
+            shape->BeginDrag(150, 200);
+            shape->DragTo(160, 210, false);
+        }
+        if (auto* flow = dynamic_cast<TFlowInstance*>(f.Image.Elements[1])) flow->Reverse();
+        f.Image.PaintAll(canvas, 400, 300);
+        while (!f.Image.Elements.IsEmpty())
+            f.Image.RemoveObject(f.Image.Elements[0]);
+        f.Image.PaintAll(canvas, 400, 300);
+    }
+}
+
+TEST(DiagramRecord, AnInformationLinkWithoutEndsIsReported) {
+    TDiagramFixture f;
+    auto link = std::make_unique<TLinkInstance>();
+    link->Owner = &f.Image;
+    f.Image.Links.AddItem(std::move(link));
+    std::string why;
+    EXPECT_FALSE(f.Image.Validate(why));
+    EXPECT_NE(why.find("missing an end"), std::string::npos) << why;
+    f.Paint();
+    f.Image.ObjectAt(0, 0, true);
+}
+
+TEST(DiagramRecord, AZoomThatCannotBeShownIsRaised) {
+    for (const char* zoom : {"0", "-50", "NAN", "5"}) {
+        TFixtureModel f;
+        std::string text = ImageRecord("1.0.10.166");
+        text.replace(text.find("\r\n\r\n100 1") + 4, 5, std::string(zoom) + " 0");
+        ASSERT_NO_THROW(f.Load(text)) << zoom;
+        EXPECT_GE(f.Image.Zoom, 13.0f) << zoom;
+        QImage picture(100, 100, QImage::Format_ARGB32);
+        QPainter canvas(&picture);
+        f.Image.PaintAll(canvas, 100, 100);
+        EXPECT_GT(f.Image.Scale, 0.1f);
+    }
+}
+
+TEST(DiagramRecord, AReferencePastItsListIsALoadError) {
+    TFixtureModel f;
+    EXPECT_THROW(f.Load(ImageRecord("1.0.10.166", "7")), EListError);
+    GlobalLinkManager.Clear();
+}
+
+TEST(DiagramRender, RendersARectangleScaledWithoutSelectionColours) {
+    TDiagramFixture f;
+    TVariableInstance* stock = f.Place(ekResource, "Stock", 100, 100);
+    f.Place(ekResource, "Other", 400, 100);
+    f.Paint();
+    stock->Selected = true;
+    const TDrawRect visible = f.Image.VisibleArea;
+
+    QImage picture(200, 200, QImage::Format_ARGB32);
+    picture.fill(Qt::white);
+    {
+        QPainter canvas(&picture);
+        f.Image.RenderTo(canvas, 200, 200, true, {0, 0, 200, 200});
+    }
+    EXPECT_EQ(picture.pixel(72, 100), qRgb(0, 0, 0)); // black, not the selection's green
+    EXPECT_TRUE(stock->Selected);
+    EXPECT_EQ(f.Image.VisibleArea, visible);
+    EXPECT_EQ(f.Image.Zoom, 100.0f);
+
+    // Twice the size: the same drawing at scale 2, the unselected shape left out.
+    QImage large(400, 400, QImage::Format_ARGB32);
+    large.fill(Qt::white);
+    {
+        QPainter canvas(&large);
+        f.Image.RenderTo(canvas, 400, 400, false, {0, 0, 200, 200});
+    }
+    EXPECT_EQ(large.pixel(144, 200), qRgb(0, 0, 0));
+    EXPECT_EQ(large.pixel(72, 100), qRgb(255, 255, 255));
 }
