@@ -1,0 +1,86 @@
+// Arbitrary text as the equation of an element with a few linked inputs: parsed, then compiled.
+// A parse without errors must give a tree that evaluation can take as it is.
+#include "equations/EquationObjects.h"
+#include "equations/ParserInternal.h"
+#include "model/SimulationObjects.h"
+
+#include <cmath>
+#include <cstdint>
+#include <memory>
+#include <string_view>
+
+namespace {
+
+struct TFuzzModel {
+    TFuzzModel() {
+        for (const char* name : {"a", "Sales Rate", "e", "x1", "TIME"}) {
+            auto element = std::make_unique<TVariableObject>();
+            element->Name = name;
+            auto link = std::make_unique<TDependency>();
+            link->Source.SetTarget(element.get());
+            Target.Dependencies.AddItem(link.release());
+            Inputs.push_back(std::move(element));
+        }
+    }
+    std::vector<std::unique_ptr<TVariableObject>> Inputs;
+    TVariableObject Target;
+};
+
+// Depth of the tree, trapping on any node that evaluation could not take.
+int CheckTree(const TEquationElement* element) {
+    if (element->ElementKind() == 0) {
+        if (!std::isfinite(static_cast<const TEquationConstant*>(element)->Value.Number))
+            __builtin_trap();
+        return 1;
+    }
+    if (element->ElementKind() == 1) return 1;
+    auto* function = static_cast<const TEquationFunction*>(element);
+    const int32_t count = function->Parameters.Count();
+    switch (function->FunctionIndex) {
+    case sgvPlus:
+    case sgvMinus:
+    case sgvMultiply:
+        if (count < 1 || count > 2) __builtin_trap();
+        break;
+    case sgvDivide:
+    case sgvNotEqual:
+    case sgvGreaterEqual:
+    case sgvLessEqual:
+    case sgvEqual:
+    case sgvGreaterThan:
+    case sgvLessThan:
+        if (count != 2) __builtin_trap();
+        break;
+    case sgvGRAPH:
+        if (!function->Table) __builtin_trap();
+        break;
+    default:
+        break;
+    }
+    int deepest = 0;
+    for (const TEquationElement* p : function->Parameters) {
+        int depth = CheckTree(p);
+        if (depth > deepest) deepest = depth;
+    }
+    return deepest + 1;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static TFuzzModel model;
+    std::string_view text(reinterpret_cast<const char*>(data), size);
+    BeginEquationParse(model.Target);
+    std::unique_ptr<TEquationElement> tree = ParseEquation(text);
+    // With errors the tree may lack operands; it is discarded by the compile.
+    if (tree && EquationErrors.empty()) CheckTree(tree.get());
+    tree.reset();
+
+    model.Target.Equation.assign(text);
+    const bool ok = model.Target.CompileEquation();
+    if (ok != EquationErrors.empty()) __builtin_trap();
+    if (ok && model.Target.Root && CheckTree(model.Target.Root.get()) > MaxNestingLevel + 1)
+        __builtin_trap();
+    if (!std::isfinite(model.Target.Value)) __builtin_trap();
+    return 0;
+}

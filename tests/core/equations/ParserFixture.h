@@ -1,0 +1,92 @@
+#pragma once
+// A small model for parser tests: one element whose equation may use a few linked elements,
+// and a printer that shows a tree as e.g. -(-([a],[b]),5) or MAX([a],[b]).
+
+#include "equations/EquationObjects.h"
+#include "model/SimulationObjects.h"
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+inline std::string TreeText(const TEquationElement* element) {
+    if (!element) return "<none>";
+    switch (element->ElementKind()) {
+    case 0:
+        return static_cast<const TEquationConstant*>(element)->Text;
+    case 1: {
+        auto* target =
+            static_cast<const TEquationVariableReference*>(element)->Variable.GetTarget();
+        return "[" + (target ? target->Name : std::string("?")) + "]";
+    }
+    default: {
+        auto* function = static_cast<const TEquationFunction*>(element);
+        std::string text = FunctionList[function->FunctionIndex].Name;
+        if (function->Parameters.IsEmpty()) return text;
+        text += "(";
+        bool first = true;
+        for (const TEquationElement* p : function->Parameters) {
+            if (!first) text += ",";
+            text += TreeText(p);
+            first = false;
+        }
+        return text + ")";
+    }
+    }
+}
+
+// Errors with the line breaks shown as " | ", so that tables stay readable.
+inline std::string ErrorLines() {
+    std::string text = EquationErrors;
+    for (size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at))
+        text.replace(at, 2, " | ");
+    return text;
+}
+
+class TParserModel {
+public:
+    // Elements linked to Target: "a", "b", "c", "x", "x1", "e", "rate", "Sales Rate", "TIME".
+    // "Unlinked" exists but has no link; "Piped" reaches Target only through a flow pipe and
+    // "Drained" through a link that is not an information link.
+    TParserModel() {
+        Target = Add("Target");
+        for (const char* name : {"a", "b", "c", "x", "x1", "e", "rate", "Sales Rate", "TIME"})
+            Link(Add(name));
+        Add("Unlinked");
+        Link(Add("Piped"), true, 0);
+        Link(Add("Drained"), false, 1);
+    }
+
+    TVariableObject* Add(const std::string& name) {
+        auto element = std::make_unique<TVariableObject>();
+        element->Name = name;
+        Elements.push_back(std::move(element));
+        return Elements.back().get();
+    }
+
+    void Link(TVariableObject* source, bool isFlow = false, uint8_t direction = 0) {
+        auto dependency = std::make_unique<TDependency>();
+        dependency->Source.SetTarget(source);
+        dependency->IsFlow = isFlow;
+        dependency->Direction = direction;
+        Target->Dependencies.AddItem(dependency.release());
+    }
+
+    TDependency* DependencyOn(const std::string& name) const {
+        for (TDependency* d : Target->Dependencies)
+            if (d->Source.GetTarget() && d->Source.GetTarget()->Name == name) return d;
+        return nullptr;
+    }
+
+    // Parses text for Target and gives the tree (kept until the next parse).
+    const TEquationElement* Parse(std::string_view text) {
+        BeginEquationParse(*Target);
+        Tree = ParseEquation(text);
+        return Tree.get();
+    }
+
+    std::vector<std::unique_ptr<TVariableObject>> Elements;
+    TVariableObject* Target = nullptr;
+    std::unique_ptr<TEquationElement> Tree;
+};
