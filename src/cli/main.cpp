@@ -1,12 +1,14 @@
 // quorvane-cli: headless use of Quorvane models for scripting and batch runs.
-#include <cstring>
+#include "model/DataFileCli.h"
+
 #include <iostream>
+#include <string>
+#include <vector>
 
 int main(int argc, char* argv[]) {
-    if (argc > 1 && std::strcmp(argv[1], "--version") == 0) {
-        std::cout << "quorvane-cli " << QV_VERSION << "\n";
-        return 0;
-    }
-    std::cout << "Usage: quorvane-cli --version\n";
-    return argc > 1 && std::strcmp(argv[1], "--help") == 0 ? 0 : 2;
+    std::ios::sync_with_stdio(false);
+    std::vector<std::string> args(argv + 1, argv + argc);
+    int status = RunCli(args, std::cout, std::cerr);
+    std::cout.flush();
+    return status;
 }

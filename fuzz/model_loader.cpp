@@ -1,0 +1,24 @@
+// Arbitrary bytes as a whole model file through the document loader, then what the
+// program does with a model it has opened: check it and save it again.
+#include "model/DataFile.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    std::string_view text(reinterpret_cast<const char*>(data), size);
+    std::string message;
+    std::unique_ptr<TDataFile> document = TDataFile::LoadModelText(text, "", message);
+    // A failed load leaves nothing behind and always says why.
+    if (!document && (message.empty() || !GlobalLinkManager.IsEmpty())) std::abort();
+    if (!document) return 0;
+
+    const std::string saved = document->SavedText();
+    document->Simulation->CheckModel();
+    // What the program writes it must read again, and write the same way.
+    std::unique_ptr<TDataFile> again = TDataFile::LoadModelText(saved, "", message);
+    if (!again || again->SavedText() != saved) std::abort();
+    return 0;
+}
