@@ -279,6 +279,11 @@ bool TDrawImage::Validate(std::string& why) const {
         if (!variable) return fail("The diagram shape " + ShapeName(shape) + " shows no element");
         if (variables && variables->IndexOf(variable) < 0)
             return fail("The diagram shape " + ShapeName(shape) + " shows an unknown element");
+        if (!shape->IsClone) {
+            for (TVariableInstance* other : Elements)
+                if (other != shape && !other->IsClone && other->Var() == variable)
+                    return fail("The element " + ShapeName(shape) + " has two main shapes");
+        }
         auto* flow = dynamic_cast<TFlowInstance*>(shape);
         if (!flow) continue;
         if (flow->IsClone) return fail("The flow shape " + ShapeName(shape) + " is a clone");

@@ -76,6 +76,20 @@ void TDrawImage::Refresh() {
     ClearHitBitmap();
 }
 
+TDrawRect TDrawImage::MeasureContent() {
+    // Bounds are measured in drawing units whatever the target: a scratch image will do.
+    QImage scratch(1, 1, QImage::Format_ARGB32);
+    QPainter canvas(&scratch);
+    const double s = Scale > 0 ? Scale : 1.0;
+    for (TOutputControlInstance* control : OutputControls)
+        control->Paint(VisibleArea, canvas, s);
+    for (TVariableInstance* element : Elements)
+        element->Paint(VisibleArea, canvas, s);
+    for (TLinkInstance* link : Links)
+        link->Paint(VisibleArea, canvas, s);
+    return GetContentRect();
+}
+
 // ---------------------------------------------------------------------------------------------
 // Hit test
 

@@ -365,8 +365,12 @@ public:
     // Drawing units: the first non-clone resource shape whose Bounds hold the point.
     TVariableInstance* ResourceAt(int32_t x, int32_t y) const;
     void SelectInRect(int32_t x1, int32_t y1, bool add, int32_t x2, int32_t y2);
-    // Drawing units; only selected objects while GroupSelection.
+    // Drawing units; only selected objects while GroupSelection. Counts the objects as last
+    // painted: see MeasureContent.
     TDrawRect GetContentRect() const;
+    // Brings every object's Bounds up to date without a view (as the command line needs
+    // before RenderTo) and returns GetContentRect().
+    TDrawRect MeasureContent();
     // Zoom about the centre of the view (below 13 becomes 13); returns the zoom set.
     float SetZoom(float percent);
     void EnsureVisible(const TVariableInstance* element);

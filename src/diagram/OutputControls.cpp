@@ -30,6 +30,7 @@ void TOutputControlInstance::Load(TFileObject& file) {
     Frame.Left = file.ReadInteger();
     Frame.Bottom = file.ReadInteger();
     Frame.Right = file.ReadInteger();
+    FrameRect = EmptyRect;
 }
 
 namespace {
@@ -309,7 +310,8 @@ void TTableInstance::Save(TFileObject& file) {
 
 void TTableInstance::Load(TFileObject& file) {
     TTableGraphOutputInstance::Load(file);
-    Interval = file.ReadInteger();
+    // Rows are Interval steps apart: a damaged value must not stall the table.
+    Interval = std::max(file.ReadInteger(), 1);
     ColumnWidths.clear();
     if (file.FileVersionLess("1.0.4.69", 4)) {
         ColumnWidths.assign(static_cast<size_t>(Series.Count()), 60);

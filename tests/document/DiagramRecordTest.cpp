@@ -359,3 +359,21 @@ TEST(DiagramRender, RendersARectangleScaledWithoutSelectionColours) {
     EXPECT_EQ(large.pixel(144, 200), qRgb(0, 0, 0));
     EXPECT_EQ(large.pixel(72, 100), qRgb(255, 255, 255));
 }
+
+TEST(DiagramRender, ALoadedDrawingIsMeasuredAndRenderedWithoutAView) {
+    TFixtureModel f;
+    f.Load(ImageRecord("1.0.10.166"));
+    const TDrawRect content = f.Image.MeasureContent();
+    EXPECT_EQ(content.Left, 20); // the table's frame
+    EXPECT_EQ(content.Top, 10);
+    EXPECT_EQ(content.Right, 440); // the graph's frame
+    EXPECT_GE(content.Bottom, 200 + 28);
+    QImage picture(content.Width(), content.Height(), QImage::Format_ARGB32);
+    picture.fill(Qt::white);
+    {
+        QPainter canvas(&picture);
+        f.Image.RenderTo(canvas, picture.width(), picture.height(), false, content);
+    }
+    // The stock's box at (272..328, 172..228) in drawing units.
+    EXPECT_EQ(picture.pixel(272 - content.Left, 200 - content.Top), qRgb(0, 0, 0));
+}
