@@ -219,7 +219,8 @@ void TVariableInstance::Paint(const TDrawRect& visible, QPainter& canvas, double
         canvas.save();
         PaintElementGraph(canvas, graph.ToQRect(), *variable, minimum, maximum);
         canvas.restore();
-        if (scale >= 0.9) {
+        // Compared in single precision, the precision of Scale: 90 % must count.
+        if (static_cast<float>(scale) >= 0.9f) {
             const int32_t points = TruncToInt(6 * scale);
             const int32_t x = graph.Left - TruncToInt(2 * scale);
             canvas.setBrush(Qt::NoBrush);

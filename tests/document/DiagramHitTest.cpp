@@ -182,3 +182,110 @@ TEST(DiagramPainting, ExtentCoversEverything) {
     EXPECT_EQ(f.Image.Extent.Right, 528);
     EXPECT_GE(f.Image.Extent.Bottom, 436);
 }
+
+TEST(DiagramPainting, LinkColoursTellWhetherTheEquationUsesThem) {
+    TDiagramFixture f;
+    TVariableInstance* a = f.Place(ekVariable, "A", 100, 100);
+    TVariableInstance* b = f.Place(ekVariable, "B", 300, 100);
+    TLinkInstance* link = f.Image.AddLink(130, 100, a, b, 270, 100);
+    auto* flow = static_cast<TFlowInstance*>(f.Place(ekFlow, "F", 300, 300));
+    struct TCase {
+        bool Used;
+        bool Selected;
+        QRgb Link;
+        QRgb Pipe; // the free-ended outflow pipe
+    };
+    const TCase cases[] = {
+        {false, false, qRgb(255, 0, 0), qRgb(0, 0, 0)},
+        {true, false, qRgb(0, 0, 0), qRgb(0, 0, 0)},
+        {true, true, qRgb(0, 128, 0), qRgb(255, 0, 0)},
+    };
+    for (const TCase& c : cases) {
+        b->Var()->Dependencies[0]->Used = c.Used;
+        link->Selected = c.Selected;
+        flow->Outflow()->Selected = c.Selected;
+        QImage picture = f.Paint();
+        EXPECT_EQ(picture.pixel(200, 100), c.Link) << c.Used << c.Selected;
+        EXPECT_EQ(picture.pixel(350, 298), c.Pipe) << c.Used << c.Selected;
+        if (!c.Selected) { // the pipe's centre line (a selected one has handles here)
+            EXPECT_EQ(picture.pixel(350, 300), qRgb(255, 255, 255));
+        }
+    }
+}
+
+TEST(DiagramPainting, AtHalfSizeLinesAreThinnerAndPipesSolid) {
+    TDiagramFixture f;
+    TVariableInstance* a = f.Place(ekVariable, "A", 100, 100);
+    TVariableInstance* b = f.Place(ekVariable, "B", 300, 100);
+    f.Image.AddLink(130, 100, a, b, 270, 100);
+    f.Place(ekFlow, "F", 300, 300);
+    f.Image.Zoom = 50;
+    QImage picture = f.Paint();
+    EXPECT_NE(picture.pixel(100, 50), qRgb(255, 255, 255));
+    EXPECT_EQ(picture.pixel(100, 49), qRgb(255, 255, 255));
+    EXPECT_EQ(picture.pixel(100, 51), qRgb(255, 255, 255));
+    EXPECT_NE(picture.pixel(175, 150), qRgb(255, 255, 255)); // no white centre line
+}
+
+TEST(DiagramPainting, GraphScaleIsWrittenFromNinetyPercent) {
+    for (float zoom : {80.0f, 90.0f, 100.0f}) {
+        TDiagramFixture f;
+        f.Place(ekVariable, "A", 100, 100);
+        f.Image.Zoom = zoom;
+        QImage picture = f.Paint();
+        const double s = zoom / 100;
+        const int graphLeft = TruncToInt(75 * s), boxTop = TruncToInt(72 * s);
+        const int graphTop = TruncToInt(82 * s);
+        const QRect aboveGraph(graphLeft + 1, boxTop + 2, 15, graphTop - boxTop - 3);
+        EXPECT_EQ(TDiagramFixture::AnyInk(picture, aboveGraph), zoom >= 90) << zoom;
+    }
+}
+
+namespace {
+
+// A double buffer like the view's: paint into Back, Flip shows it in Front.
+class TTestSurface : public TDrawSurface {
+public:
+    TTestSurface() : Back(300, 200, QImage::Format_ARGB32) { Fresh(); }
+    QPainter& Canvas() override { return *Painter; }
+    int32_t Width() const override { return Back.width(); }
+    int32_t Height() const override { return Back.height(); }
+    void Flip() override {
+        Painter.reset();
+        Front = Back.copy();
+        ++Flips;
+        Fresh();
+    }
+    QImage Back, Front;
+    int Flips = 0;
+
+private:
+    void Fresh() {
+        Back.fill(Qt::white);
+        Painter = std::make_unique<QPainter>(&Back);
+    }
+    std::unique_ptr<QPainter> Painter;
+};
+
+} // namespace
+
+TEST(DiagramPainting, RubberBandFeedbackGoesThroughTheSurface) {
+    TDiagramFixture f;
+    TTestSurface surface;
+    f.Image.Surface = &surface;
+    f.Place(ekResource, "Stock", 100, 100);
+    f.Image.Refresh();
+    EXPECT_EQ(surface.Flips, 1);
+    EXPECT_EQ(surface.Front.pixel(72, 100), qRgb(0, 0, 0));
+
+    f.Image.DrawRubberRect(150, 20, qRgb(255, 0, 0), Qt::SolidLine, 250, 120);
+    EXPECT_EQ(surface.Front.pixel(200, 20), qRgb(255, 0, 0));
+    EXPECT_EQ(surface.Front.pixel(250, 70), qRgb(255, 0, 0));
+    EXPECT_EQ(surface.Front.pixel(72, 100), qRgb(0, 0, 0)); // the diagram beneath
+
+    f.Image.DrawRubberLine(150, 150, 250, 150);
+    EXPECT_EQ(surface.Front.pixel(200, 150), qRgb(0, 128, 0));
+    EXPECT_EQ(surface.Front.pixel(253, 150), qRgb(0, 128, 0)); // the arrow's tip
+    EXPECT_EQ(surface.Front.pixel(200, 20), qRgb(255, 255, 255));
+    f.Image.Surface = nullptr;
+}
