@@ -227,7 +227,7 @@ float TDrawImage::SetZoom(float percent) {
 void TDrawImage::EnsureVisible(const TVariableInstance* element) {
     if (!element) return;
     const TDrawRect& b = element->Bounds;
-    if (VisibleArea.Intersected(b) == b) return;
+    if (b.IsEmpty() || VisibleArea.Intersected(b) == b) return; // not painted yet, or in view
     ScrollX = TruncToInt((static_cast<double>(b.Left) - 20) * Scale);
     ScrollY = TruncToInt((static_cast<double>(b.Top) - 20) * Scale);
 }

@@ -265,19 +265,6 @@ void TVariableInstance::Paint(const TDrawRect& visible, QPainter& canvas, double
 // ---------------------------------------------------------------------------------------------
 // Dragging
 
-namespace {
-
-TDrawPoint LimitLength(TDrawPoint v, int32_t limit) {
-    float length = std::sqrt(static_cast<float>(v.X) * static_cast<float>(v.X) +
-                             static_cast<float>(v.Y) * static_cast<float>(v.Y));
-    if (length > static_cast<float>(limit))
-        return {TruncToInt(static_cast<double>(v.X) * limit / length),
-                TruncToInt(static_cast<double>(v.Y) * limit / length)};
-    return v;
-}
-
-} // namespace
-
 void TVariableInstance::DragTo(int32_t x, int32_t y, bool alternate) {
     TDrawImage* image = Image();
     if (!image) return;

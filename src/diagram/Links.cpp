@@ -73,16 +73,6 @@ bool IsResourceShape(const TVariableInstance* shape) {
     return shape && shape->Var() && shape->Var()->Kind == ekResource;
 }
 
-// Shortens v to the given length when it is longer (length in single precision).
-TDrawPoint LimitLength(TDrawPoint v, int32_t limit) {
-    float length = std::sqrt(static_cast<float>(v.X) * static_cast<float>(v.X) +
-                             static_cast<float>(v.Y) * static_cast<float>(v.Y));
-    if (length > static_cast<float>(limit))
-        return {TruncToInt(static_cast<double>(v.X) * limit / length),
-                TruncToInt(static_cast<double>(v.Y) * limit / length)};
-    return v;
-}
-
 } // namespace
 
 void TLinkInstance::ReversePipe(TVariableObject* flowVariable) {

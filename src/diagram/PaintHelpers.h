@@ -1,11 +1,14 @@
 #pragma once
-// Small painting helpers shared by the diagram's painting code.
+// Small helpers shared by the diagram's painting and dragging code.
+
+#include "diagram/DrawingObjects.h"
 
 #include <QtCore/QRect>
 #include <QtGui/QColor>
 #include <QtGui/QFont>
 #include <QtGui/QPen>
 
+#include <cmath>
 #include <cstdint>
 
 // A solid pen with round ends, as the diagram has always drawn its lines.
@@ -28,4 +31,14 @@ inline QFont DiagramFont(int32_t points) {
     QFont font(QStringLiteral("Arial"));
     font.setPixelSize(points * 96 / 72 + ((points * 96) % 72 >= 36 ? 1 : 0));
     return font;
+}
+
+// Shortens v to the given length when it is longer (the length in single precision).
+inline TDrawPoint LimitLength(TDrawPoint v, int32_t limit) {
+    float length = std::sqrt(static_cast<float>(v.X) * static_cast<float>(v.X) +
+                             static_cast<float>(v.Y) * static_cast<float>(v.Y));
+    if (length > static_cast<float>(limit))
+        return {TruncToInt(static_cast<double>(v.X) * limit / length),
+                TruncToInt(static_cast<double>(v.Y) * limit / length)};
+    return v;
 }
