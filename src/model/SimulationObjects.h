@@ -91,6 +91,10 @@ public:
     int32_t Order = 0;
     bool Computed = false;
     bool DrivenBySketch = false;
+    // Whether ScannedRoot holds DELAY or financial state that AfterStep must feed; a
+    // tree without any is not walked after every step.
+    const TEquationElement* ScannedRoot = nullptr;
+    bool RootHoldsStepState = false;
 };
 
 using TVariableList = TIOTypedList<TVariableObject>;

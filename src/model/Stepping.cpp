@@ -21,11 +21,10 @@ bool IsBlank(const std::string& text) {
     return true;
 }
 
-// The run whose clock a sketch-driven element reads. The owner is the running object
-// whenever a run computes this element; it is preferred because it cannot dangle.
+// The run whose clock a sketch-driven element reads; its owner when no run was reset yet.
 const TSimulationObject* RunClock(const TVariableObject& element) {
-    if (const TSimulationObject* s = element.Simulation()) return s;
-    return RunningSimulation;
+    if (RunningSimulation) return RunningSimulation;
+    return element.Simulation();
 }
 
 double RelativeRunTime(const TVariableObject& element) {
@@ -38,6 +37,60 @@ double RelativeRunTime(const TVariableObject& element) {
 bool CanAdvance(double currentTime, double timeStep) {
     return std::isfinite(timeStep) && timeStep > 0 && std::isfinite(currentTime) &&
            currentTime + timeStep > currentTime;
+}
+
+// Whether a tree holds functions that keep state from one step to the next.
+bool HoldsStepState(const TEquationElement* element) {
+    const auto* function = dynamic_cast<const TEquationFunction*>(element);
+    if (!function) return false;
+    switch (function->FunctionIndex) {
+    case sgvDELAY:
+    case sgvNPV:
+    case sgvFV:
+    case sgvPV:
+        return true;
+    default:
+        break;
+    }
+    for (const TEquationElement* p : function->Parameters)
+        if (HoldsStepState(p)) return true;
+    return false;
+}
+
+// Where one step's results go. The Simulated series of a run share one time grid, so a
+// look at one of them tells whether the step's time lies after every series' last point;
+// reading each series' last point instead costs a cache miss per element in big models.
+class TResultAppender {
+public:
+    TResultAppender(const std::vector<TIOListObject*>& items, double time) : Time(time) {
+        if (items.empty()) return;
+        const auto& points = static_cast<TVariableObject*>(items.front())->Simulated.Points;
+        Count = points.size();
+        Later = points.empty() || time - FloatTolerance > points.back().Time;
+    }
+    void Append(TDataSeries& series, double value) const {
+        auto& points = series.Points;
+        if (Later && points.size() == Count)
+            points.push_back({Time, value});
+        else
+            series.AddPoint(Time, value); // a series out of step with the others
+    }
+
+private:
+    double Time;
+    size_t Count = 0;
+    bool Later = false;
+};
+
+void ReportEvaluationError(const std::string& name) {
+    Notifier().EvaluationWarning("Error in " + name + ": " + EvaluationErrorText);
+}
+
+inline void ComputeValue(TVariableObject& v) {
+    if (v.Root)
+        v.Value = v.Root->EvaluateNumber();
+    else if (v.DrivenBySketch)
+        v.Value = v.Sketched.ValueAt(RelativeRunTime(v));
 }
 
 // Evaluation reports through one process-wide flag. An element evaluated on demand
@@ -57,8 +110,7 @@ public:
     TErrorScope& operator=(const TErrorScope&) = delete;
 
     void ReportFor(const std::string& name) const {
-        if (EvaluationErrorFlag)
-            Notifier().EvaluationWarning("Error in " + name + ": " + EvaluationErrorText);
+        if (EvaluationErrorFlag) ReportEvaluationError(name);
     }
 
 private:
@@ -66,12 +118,27 @@ private:
     std::string OuterText;
 };
 
+// Kept out of line so that the common path of Evaluate stays small.
+[[gnu::noinline]] void EvaluateKeepingOuterReport(TVariableObject& v) {
+    // Pulled in on demand by an element that has already failed: keep its report.
+    TErrorScope errors;
+    ComputeValue(v);
+    errors.ReportFor(v.Name);
+}
+
+[[gnu::noinline]] void ReportAndClear(const TVariableObject& v) {
+    ReportEvaluationError(v.Name);
+    EvaluationErrorFlag = false; // reported; an element that pulled this one in did not fail
+}
+
 } // namespace
 
 void TVariableObject::Reset() {
     Value = InitialValue;
     Computed = true;
     DrivenBySketch = IsBlank(Equation) && !Sketched.IsEmpty();
+    ScannedRoot = Root.get();
+    RootHoldsStepState = HoldsStepState(Root.get());
     if (Root) Root->ResetRun();
 }
 
@@ -80,12 +147,9 @@ void TVariableObject::Evaluate() {
     // Marked first: should a circular definition reach a run unchecked, the second
     // visit reads the previous value instead of recursing until the stack runs out.
     Computed = true;
-    TErrorScope errors;
-    if (Root)
-        Value = Root->EvaluateNumber();
-    else if (DrivenBySketch)
-        Value = Sketched.ValueAt(RelativeRunTime(*this));
-    errors.ReportFor(Name);
+    if (EvaluationErrorFlag) return EvaluateKeepingOuterReport(*this);
+    ComputeValue(*this);
+    if (EvaluationErrorFlag) ReportAndClear(*this);
 }
 
 void TVariableObject::Integrate() {
@@ -117,6 +181,12 @@ void TVariableObject::RestoreTo(double time) {
 
 void TVariableObject::AfterStep() {
     if (!Root) return;
+    // Recording walks the whole tree; only trees with state need it.
+    if (Root.get() != ScannedRoot) {
+        ScannedRoot = Root.get();
+        RootHoldsStepState = HoldsStepState(Root.get());
+    }
+    if (!RootHoldsStepState) return;
     // A delay evaluates its input here; a failure there is reported like any other.
     TErrorScope errors;
     Root->RecordStep();
@@ -199,10 +269,16 @@ void TSimulationObject::Step() {
 
 void TSimulationObject::ComputeStep() {
     const auto& items = Variables.AllItems();
-    for (TIOListObject* item : items)
-        static_cast<TVariableObject*>(item)->Computed = false;
+    for (TIOListObject* item : items) {
+        auto* v = static_cast<TVariableObject*>(item);
+        v->Computed = false;
+        // Every series gets a point at its end; fetching those ends early keeps a big
+        // model from waiting on memory for each of them.
+        const auto& points = v->Simulated.Points;
+        __builtin_prefetch(points.data() + points.size(), 1);
+    }
     EvaluationErrorFlag = false;
-    const double time = CurrentTime - StartTime;
+    const TResultAppender results(items, CurrentTime - StartTime);
 
     for (TIOListObject* item : items) {
         auto* v = static_cast<TVariableObject*>(item);
@@ -211,15 +287,17 @@ void TSimulationObject::ComputeStep() {
             v->Evaluate(); // the equation gives the initial value
         else
             v->Integrate();
-        v->Simulated.AddPoint(time, v->Value);
+        results.Append(v->Simulated, v->Value);
     }
     for (TIOListObject* item : items) {
         auto* v = static_cast<TVariableObject*>(item);
         if (v->Kind == ekResource) continue;
-        v->Simulated.AddPoint(time, v->GetValue());
+        results.Append(v->Simulated, v->GetValue());
     }
-    for (TIOListObject* item : items)
-        static_cast<TVariableObject*>(item)->AfterStep();
+    for (TIOListObject* item : items) {
+        auto* v = static_cast<TVariableObject*>(item);
+        if (v->Root && (v->RootHoldsStepState || v->Root.get() != v->ScannedRoot)) v->AfterStep();
+    }
 }
 
 void TSimulationObject::Reset() {
