@@ -65,9 +65,13 @@ TCopyObject::TCopyObject() : Simulation(std::make_unique<TSimulationObject>()) {
 }
 
 TCopyObject::~TCopyObject() {
+    TSimulationObject* current = CurrentSimulation;
+    const bool ownsCurrent = current == Simulation.get();
     // The shapes refer to the model's elements: the drawing goes first.
     Views.Image.reset();
     Simulation.reset();
+    // Freeing a model clears CurrentSimulation; another model that is current stays so.
+    CurrentSimulation = ownsCurrent ? nullptr : current;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -84,9 +88,15 @@ TDataFile::TDataFile()
 }
 
 TDataFile::~TDataFile() {
+    TSimulationObject* current = CurrentSimulation;
+    bool ownsCurrent = current == Simulation.get();
+    for (const auto& snapshot : UndoStack)
+        if (current == snapshot->Simulation.get()) ownsCurrent = true;
     UndoStack.clear();
     Views.Image.reset();
     Simulation.reset();
+    // A document freed after the next one was loaded leaves that one current.
+    CurrentSimulation = ownsCurrent ? nullptr : current;
 }
 
 void TDataFile::Save(TFileObject& file) {

@@ -356,6 +356,7 @@ TEST(DataFile, LoadedDocumentTakesTheFileNameAndBecomesCurrent) {
     document->Simulation->NewElement(ekConstant)->Equation = "4";
     const std::string name = folder / "named.qvf";
     document->SaveToFile(name);
+    document->PushUndo();
     std::string message;
     auto loaded = TDataFile::LoadModelFile(" " + name + " ", message);
     ASSERT_TRUE(loaded) << message;
@@ -363,4 +364,10 @@ TEST(DataFile, LoadedDocumentTakesTheFileNameAndBecomesCurrent) {
     EXPECT_EQ(CurrentSimulation, loaded->Simulation.get());
     EXPECT_EQ(loaded->Simulation->Owner, loaded.get());
     EXPECT_EQ(loaded->Simulation->Variables[0]->Owner, loaded->Simulation.get());
+
+    // The program frees the old document once the new one is open; the new one stays current.
+    document.reset();
+    EXPECT_EQ(CurrentSimulation, loaded->Simulation.get());
+    loaded.reset();
+    EXPECT_EQ(CurrentSimulation, nullptr);
 }
