@@ -5,6 +5,7 @@
 #include "support/NumberFormat.h"
 
 #include <cmath>
+#include <cstdint>
 #include <utility>
 
 std::vector<TVariableObject*> EvaluationPath;
@@ -14,6 +15,38 @@ namespace {
 
 // Next calculation order number handed out by Visit.
 int32_t OrderCounter = 1;
+
+// The check and on-demand evaluation recurse once per element along a chain of
+// references. A chain that would need more stack than this is refused instead of
+// overflowing the stack; real models stay far below it.
+constexpr std::uintptr_t StackBudget = 4u << 20;
+// The lowest stack address the current check or step may reach (stacks grow downward on
+// every platform we build for); 0 outside them.
+std::uintptr_t StackLimit = 0;
+bool DepthWarningGiven = false;
+
+std::uintptr_t StackPosition() {
+    return reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
+}
+
+bool StackTooDeep() {
+    return StackPosition() < StackLimit;
+}
+
+// Sets the limit where a check or step begins; nested scopes keep the outer one.
+class TStackScope {
+public:
+    TStackScope() : Outer(StackLimit) {
+        const std::uintptr_t here = StackPosition();
+        if (!StackLimit) StackLimit = here > StackBudget ? here - StackBudget : 0;
+    }
+    ~TStackScope() { StackLimit = Outer; }
+    TStackScope(const TStackScope&) = delete;
+    TStackScope& operator=(const TStackScope&) = delete;
+
+private:
+    std::uintptr_t Outer;
+};
 
 bool IsBlank(const std::string& text) {
     for (char c : text)
@@ -126,6 +159,15 @@ private:
     errors.ReportFor(v.Name);
 }
 
+// The element keeps its previous value; one warning per run is enough.
+[[gnu::noinline]] void RefuseTooDeep(const TVariableObject& v) {
+    if (DepthWarningGiven) return;
+    DepthWarningGiven = true;
+    Notifier().EvaluationWarning("Error in " + v.Name +
+                                 ": Chain of elements too long to compute, keeping the "
+                                 "previous value");
+}
+
 [[gnu::noinline]] void ReportAndClear(const TVariableObject& v) {
     ReportEvaluationError(v.Name);
     EvaluationErrorFlag = false; // reported; an element that pulled this one in did not fail
@@ -147,6 +189,7 @@ void TVariableObject::Evaluate() {
     // Marked first: should a circular definition reach a run unchecked, the second
     // visit reads the previous value instead of recursing until the stack runs out.
     Computed = true;
+    if (StackTooDeep()) return RefuseTooDeep(*this);
     if (EvaluationErrorFlag) return EvaluateKeepingOuterReport(*this);
     ComputeValue(*this);
     if (EvaluationErrorFlag) ReportAndClear(*this);
@@ -205,6 +248,10 @@ bool TVariableObject::Visit() {
         ErrorList.push_back(Name + " has a circularity error through: " + through);
         return false;
     }
+    if (StackTooDeep()) {
+        ErrorList.push_back(Name + " has a chain of dependencies too long to compute");
+        return false;
+    }
     Visiting = true;
     EvaluationPath.push_back(this);
     const bool result = Root ? Root->CheckDependencies() : true;
@@ -215,6 +262,7 @@ bool TVariableObject::Visit() {
 }
 
 bool TSimulationObject::CheckModel() {
+    const TStackScope stack;
     ErrorList.clear();
     bool ok = true;
     for (TVariableObject* v : Variables)
@@ -268,6 +316,7 @@ void TSimulationObject::Step() {
 }
 
 void TSimulationObject::ComputeStep() {
+    const TStackScope stack;
     const auto& items = Variables.AllItems();
     for (TIOListObject* item : items) {
         auto* v = static_cast<TVariableObject*>(item);
@@ -305,6 +354,7 @@ void TSimulationObject::Reset() {
     AtStart = true;
     CurrentSimulation = this;
     RunningSimulation = this;
+    DepthWarningGiven = false;
     for (TVariableObject* v : Variables) {
         v->Reset();
         v->Simulated.Clear();

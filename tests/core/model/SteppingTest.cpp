@@ -388,3 +388,31 @@ TEST(Stepping, ResetStartsEveryElementAfresh) {
     EXPECT_EQ(stock.Value, 0); // its equation is not a constant: it starts at 0 until computed
     EXPECT_EQ(b["Start"].Value, 4);
 }
+
+TEST(Stepping, ChainsTooLongForTheStackAreRefusedNotOverflowed) {
+    TRecordingNotifier notifier;
+    TModelBuilder b(0, 1, 1);
+    // Each element reads the next, so the check and evaluation on demand recurse once
+    // per element all the way down.
+    const int count = 100000;
+    std::vector<TVariableObject*> chain;
+    chain.reserve(count);
+    for (int i = 0; i < count; ++i)
+        chain.push_back(&b.Variable("V" + std::to_string(i),
+                                    i + 1 < count ? "V" + std::to_string(i + 1) + "+1" : "1"));
+    for (int i = 0; i + 1 < count; ++i)
+        b.Link(*chain[i + 1], *chain[i]);
+    EXPECT_FALSE(b.Sim.CheckModel());
+    ASSERT_FALSE(ErrorList.empty());
+    EXPECT_NE(ErrorList.front().find(" has a chain of dependencies too long to compute"),
+              std::string::npos);
+
+    // Run regardless of the check, as a caller that skipped it would.
+    b.Sim.Reset();
+    b.Sim.Step();
+    b.Sim.Step();
+    ASSERT_EQ(notifier.Warnings.size(), 1u);
+    EXPECT_NE(notifier.Warnings[0].find(": Chain of elements too long to compute"),
+              std::string::npos);
+    EXPECT_EQ(chain.back()->Value, 1);
+}
