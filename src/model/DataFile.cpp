@@ -164,8 +164,21 @@ std::string TDataFile::SavedText() {
 
 namespace {
 
+// The whole text of a large model need not stay in memory once it has been read.
+class TReleaseFileText {
+public:
+    TReleaseFileText() = default;
+    ~TReleaseFileText() {
+        std::string().swap(FileObject.Buffer);
+        FileObject.Mode = TFileMode::Closed;
+    }
+    TReleaseFileText(const TReleaseFileText&) = delete;
+    TReleaseFileText& operator=(const TReleaseFileText&) = delete;
+};
+
 // Reads the document from FileObject, already opened; the header has been read.
 std::unique_ptr<TDataFile> LoadOpenedFile(TSimulationObject* previous, std::string& message) {
+    TReleaseFileText release;
     if (CompareVersions(ProgramVersion, FileObject.FileVersion, 3) < 0) {
         message = LaterVersionMessage;
         return nullptr;
