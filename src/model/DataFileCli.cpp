@@ -351,7 +351,11 @@ std::vector<double> RunToEnd(TSimulationObject& simulation, int64_t maxSteps, bo
 }
 
 std::string ShortestFloatText(double value) {
-    char text[64];
+    // Plain digits read best in a spreadsheet (100000, not 1e+05); very large or very
+    // small magnitudes keep the exponent. Both forms read back to the same double.
+    char text[400];
+    auto fixed = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed);
+    if (fixed.ec == std::errc() && fixed.ptr - text <= 21) return std::string(text, fixed.ptr);
     auto result = std::to_chars(text, text + sizeof text, value);
     return std::string(text, result.ptr);
 }

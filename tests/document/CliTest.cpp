@@ -431,3 +431,21 @@ TEST(Cli, ExampleModelsRunSensibly) {
         }
     }
 }
+
+TEST(CliCsv, NumbersReadBackExactlyAndPlainWherePossible) {
+    struct Case {
+        double value;
+        const char* text;
+    } cases[] = {
+        {100000, "100000"},   {0.1, "0.1"},       {-2.5, "-2.5"},
+        {1e300, "1e+300"},    {1.5e-20, "1.5e-20"}, {1.0 / 3, "0.3333333333333333"},
+        {123456789012.5, "123456789012.5"},
+    };
+    for (const auto& c : cases) {
+        std::string text = ShortestFloatText(c.value);
+        EXPECT_EQ(text, c.text);
+        double back = 0;
+        std::from_chars(text.data(), text.data() + text.size(), back);
+        EXPECT_EQ(back, c.value) << text;
+    }
+}
