@@ -98,11 +98,6 @@ inline double RoundAway(double x) {
     return whole;
 }
 
-inline void SetCondition(TEquationValue& value, bool condition) {
-    value.Kind = evkBoolean;
-    value.BoolValue = condition;
-}
-
 template <class TState> TState* FinancialState(TEquationFunction& f) {
     if (!f.Financial || f.Financial->Function != f.FunctionIndex)
         f.Financial = NewFinancialData(f.FunctionIndex);
@@ -111,69 +106,102 @@ template <class TState> TState* FinancialState(TEquationFunction& f) {
 
 } // namespace
 
+bool TEquationFunction::GivesCondition() const {
+    switch (FunctionIndex) {
+    case sgvTRUE:
+    case sgvFALSE:
+    case sgvEqual:
+    case sgvNotEqual:
+    case sgvGreaterEqual:
+    case sgvLessEqual:
+    case sgvGreaterThan:
+    case sgvLessThan:
+    case sgvAND:
+    case sgvOR:
+    case sgvNOT:
+        return true;
+    default:
+        return false;
+    }
+}
+
 void TEquationFunction::Evaluate(TEquationValue& value) {
+    if (GivesCondition()) {
+        value.Kind = evkBoolean;
+        value.BoolValue = ComputeCondition();
+    } else {
+        value.Kind = evkNumber;
+        value.Number = ComputeNumber();
+    }
+}
+
+double TEquationFunction::EvaluateNumber() {
+    if (GivesCondition()) return ComputeCondition() ? 1 : 0;
+    return ComputeNumber();
+}
+
+bool TEquationFunction::EvaluateCondition() {
+    if (GivesCondition()) return ComputeCondition();
+    return !IsZero(ComputeNumber());
+}
+
+bool TEquationFunction::ComputeCondition() {
     const int32_t count = ParamCount();
     bool condition = false;
-    double n = 0;
-    TEvalFailure failure = efNone;
-
     switch (FunctionIndex) {
-    // Conditions.
     case sgvTRUE:
-        return SetCondition(value, true);
+        return true;
     case sgvFALSE:
-        return SetCondition(value, false);
+        return false;
     case sgvEqual:
     case sgvNotEqual: {
-        if (count < 2) {
-            condition = ParamCondition(0);
-        } else {
-            const double a = ParamNumber(0);
-            const double b = ParamNumber(1);
-            condition = SameValue(a, b) == (FunctionIndex == sgvEqual);
-        }
-        return SetCondition(value, condition);
+        if (count < 2) return ParamCondition(0);
+        const double a = ParamNumber(0);
+        const double b = ParamNumber(1);
+        return SameValue(a, b) == (FunctionIndex == sgvEqual);
     }
     case sgvGreaterEqual:
     case sgvLessEqual:
     case sgvGreaterThan:
     case sgvLessThan: {
-        if (count < 2) {
-            condition = ParamCondition(0);
-            return SetCondition(value, condition);
-        }
+        if (count < 2) return ParamCondition(0);
         // The right side first.
         const double b = ParamNumber(1);
         const double a = ParamNumber(0);
         switch (FunctionIndex) {
         case sgvGreaterEqual:
-            condition = a >= b - FloatTolerance;
-            break;
+            return a >= b - FloatTolerance;
         case sgvLessEqual:
-            condition = a <= b + FloatTolerance;
-            break;
+            return a <= b + FloatTolerance;
         case sgvGreaterThan:
-            condition = a > b + FloatTolerance;
-            break;
+            return a > b + FloatTolerance;
         default:
-            condition = a < b - FloatTolerance;
-            break;
+            return a < b - FloatTolerance;
         }
-        return SetCondition(value, condition);
     }
     case sgvAND:
         condition = true;
         for (int32_t i = 0; i < count && condition; ++i)
             condition = ParamCondition(i);
-        return SetCondition(value, condition);
+        return condition;
     case sgvOR:
         condition = false;
         for (int32_t i = 0; i < count && !condition; ++i)
             condition = ParamCondition(i);
-        return SetCondition(value, condition);
+        return condition;
     case sgvNOT:
-        return SetCondition(value, !ParamCondition(0));
+        return !ParamCondition(0);
+    default:
+        return false; // only the functions above give conditions
+    }
+}
 
+double TEquationFunction::ComputeNumber() {
+    const int32_t count = ParamCount();
+    double n = 0;
+    TEvalFailure failure = efNone;
+
+    switch (FunctionIndex) {
     // Constants and simulation values.
     case sgvPI:
         n = 3.141592653589793;
@@ -375,6 +403,5 @@ void TEquationFunction::Evaluate(TEquationValue& value) {
         n = 0;
         ReportError(EvalFailureMessage(failure));
     }
-    value.Kind = evkNumber;
-    value.Number = n;
+    return n;
 }

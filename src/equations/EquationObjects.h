@@ -25,11 +25,51 @@ struct TEquationValue {
 };
 
 enum TFunctionIndex : uint8_t {
-    sgvPI, sgvTRUE, sgvFALSE, sgvDivide, sgvMultiply, sgvPlus, sgvMinus, sgvNotEqual,
-    sgvGreaterEqual, sgvLessEqual, sgvEqual, sgvGreaterThan, sgvLessThan, sgvAND, sgvOR, sgvNOT,
-    sgvDELAY, sgvPULSE, sgvRAMP, sgvGRAPH, sgvLN, sgvLOG, sgvEXP, sgvSQRT, sgvRANDOM, sgvMIN,
-    sgvMAX, sgvINT, sgvABS, sgvSIGN, sgvROUND, sgvFRAC, sgvCEIL, sgvFLOOR, sgvPOWER, sgvDIV,
-    sgvIF, sgvNPV, sgvFV, sgvPV, sgvTIME, sgvSTARTTIME, sgvSTOPTIME, sgvTIMESTEP, sgvTODAY
+    sgvPI,
+    sgvTRUE,
+    sgvFALSE,
+    sgvDivide,
+    sgvMultiply,
+    sgvPlus,
+    sgvMinus,
+    sgvNotEqual,
+    sgvGreaterEqual,
+    sgvLessEqual,
+    sgvEqual,
+    sgvGreaterThan,
+    sgvLessThan,
+    sgvAND,
+    sgvOR,
+    sgvNOT,
+    sgvDELAY,
+    sgvPULSE,
+    sgvRAMP,
+    sgvGRAPH,
+    sgvLN,
+    sgvLOG,
+    sgvEXP,
+    sgvSQRT,
+    sgvRANDOM,
+    sgvMIN,
+    sgvMAX,
+    sgvINT,
+    sgvABS,
+    sgvSIGN,
+    sgvROUND,
+    sgvFRAC,
+    sgvCEIL,
+    sgvFLOOR,
+    sgvPOWER,
+    sgvDIV,
+    sgvIF,
+    sgvNPV,
+    sgvFV,
+    sgvPV,
+    sgvTIME,
+    sgvSTARTTIME,
+    sgvSTOPTIME,
+    sgvTIMESTEP,
+    sgvTODAY
 };
 inline constexpr int FunctionCount = 45;
 
@@ -60,10 +100,11 @@ public:
     virtual void ResetRun() { ErrorReported = false; }
     virtual void RecordStep() {}
 
-    // Evaluates and reads the result as a number (a condition gives 1 or 0).
-    double EvaluateNumber();
+    // Evaluates and reads the result as a number (a condition gives 1 or 0). The element
+    // classes override both to skip the value record; the results are those of Evaluate.
+    virtual double EvaluateNumber();
     // Evaluates and reads the result as a condition (a number is true when not zero).
-    bool EvaluateCondition();
+    virtual bool EvaluateCondition();
     // Reports an evaluation failure, once per element per run.
     void ReportError(const char* message);
 
@@ -76,6 +117,8 @@ public:
     TEquationValueKind ResultKind() const override { return Value.Kind; }
     bool CheckDependencies() override { return true; }
     void Evaluate(TEquationValue& value) override;
+    double EvaluateNumber() override;
+    bool EvaluateCondition() override;
 
     TEquationValue Value;
     std::string Text; // the number as written, with a leading "-" from a unary minus
@@ -87,6 +130,8 @@ public:
     TEquationValueKind ResultKind() const override { return evkNumber; }
     bool CheckDependencies() override;
     void Evaluate(TEquationValue& value) override;
+    double EvaluateNumber() override;
+    bool EvaluateCondition() override;
 
     TVariableLink Variable;
 };
@@ -102,6 +147,8 @@ public:
     TEquationValueKind ResultKind() const override;
     bool CheckDependencies() override;
     void Evaluate(TEquationValue& value) override;
+    double EvaluateNumber() override;
+    bool EvaluateCondition() override;
     void RewindTo(double offset) override;
     void ResetRun() override;
     void RecordStep() override;
@@ -131,6 +178,13 @@ public:
     std::unique_ptr<TDataSeries> Table;
     // NPV, FV and PV keep their running totals here.
     std::unique_ptr<TFinancialData> Financial;
+
+private:
+    // The comparisons and logic functions give a condition, every other function a number.
+    bool GivesCondition() const;
+    bool ComputeCondition();
+    // The number with its failure reported and replaced by 0.
+    double ComputeNumber();
 };
 
 // Parser state: one set per process.

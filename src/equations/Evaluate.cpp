@@ -46,15 +46,33 @@ void TEquationConstant::Evaluate(TEquationValue& value) {
     value = Value;
 }
 
+double TEquationConstant::EvaluateNumber() {
+    if (Value.Kind == evkBoolean) return Value.BoolValue ? 1 : 0;
+    return Value.Number;
+}
+
+bool TEquationConstant::EvaluateCondition() {
+    if (Value.Kind == evkBoolean) return Value.BoolValue;
+    return !IsZero(Value.Number);
+}
+
 bool TEquationVariableReference::CheckDependencies() {
     TVariableObject* target = Variable.GetTarget();
     return target && target->Visit();
 }
 
 void TEquationVariableReference::Evaluate(TEquationValue& value) {
-    TVariableObject* target = Variable.GetTarget();
     value.Kind = evkNumber;
-    value.Number = target ? target->GetValue() : 0;
+    value.Number = EvaluateNumber();
+}
+
+double TEquationVariableReference::EvaluateNumber() {
+    TVariableObject* target = Variable.GetTarget();
+    return target ? target->GetValue() : 0;
+}
+
+bool TEquationVariableReference::EvaluateCondition() {
+    return !IsZero(EvaluateNumber());
 }
 
 TEquationFunction::TEquationFunction(TFunctionIndex index) : FunctionIndex(index) {}
