@@ -1,6 +1,7 @@
 // Token file throughput and series lookups.
 #include "model/DataSeries.h"
 #include "persistence/FileIO.h"
+#include "support/NumberFormat.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdio>
@@ -95,5 +96,20 @@ void BM_ValueAt(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_ValueAt);
+
+} // namespace
+
+namespace {
+
+// The cost of one number in the file format, the bulk of every save and undo snapshot.
+void BM_FloatToStr(benchmark::State& state) {
+    double value = 0.1;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(FloatToStr(value));
+        value = value * 1.000001 + 0.37;
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_FloatToStr);
 
 } // namespace

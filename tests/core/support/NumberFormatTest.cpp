@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <clocale>
+#include <cstring>
+#include <random>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -290,3 +293,30 @@ TEST(NumberFormatLocaleTest, IgnoresCommaDecimalLocale) {
 }
 
 } // namespace
+
+TEST(FloatToStrTest, AgreesWithFifteenDigitRoundingForAnyDouble) {
+    // FloatToStr takes a shortcut through the shortest text; it must give the same
+    // 15-digit value as rounding the exact binary value.
+    std::mt19937_64 random(12345);
+    std::uniform_real_distribution<double> unit(0, 1);
+    for (int i = 0; i < 200000; ++i) {
+        double value;
+        if (i % 2 == 0) {
+            uint64_t bits = random();
+            std::memcpy(&value, &bits, sizeof value);
+            if (!std::isfinite(value)) continue;
+        } else {
+            value = std::round(unit(random) * 1e6) / 1000; // decimals as people type them
+        }
+        char reference[64];
+        auto end = std::to_chars(reference, reference + sizeof reference, value,
+                                 std::chars_format::scientific, 14);
+        double expected = 0, actual = 0;
+        std::from_chars(reference, end.ptr, expected);
+        ASSERT_TRUE(TryStrToFloat(FloatToStr(value), actual) || std::abs(value) < 1e-300)
+            << FloatToStr(value);
+        if (std::abs(value) >= 1e-300 || value == 0) {
+            ASSERT_EQ(actual, expected) << FloatToStr(value);
+        }
+    }
+}
