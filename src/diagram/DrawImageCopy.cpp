@@ -1,6 +1,7 @@
 // Structure copies of the drawing (undo snapshots and the structure buffer), pasting
 // with renaming, and keeping a finished run for comparison.
 #include "diagram/DrawingObjects.h"
+#include "support/Text.h"
 
 #include "support/NumberFormat.h"
 
@@ -76,15 +77,6 @@ void TDrawImage::CutInto(TDrawImage& target) {
 
 namespace {
 
-std::string Trimmed(const std::string& text) {
-    size_t first = 0, last = text.size();
-    while (first < last && static_cast<unsigned char>(text[first]) <= ' ')
-        ++first;
-    while (last > first && static_cast<unsigned char>(text[last - 1]) <= ' ')
-        --last;
-    return text.substr(first, last - first);
-}
-
 std::string Underscored(std::string text) {
     std::replace(text.begin(), text.end(), ' ', '_');
     return text;
@@ -117,7 +109,7 @@ void TDrawImage::PasteFrom(TSimulationObject& sourceModel, TDrawImage& sourceDra
         for (int32_t i = 0; i < count; ++i) {
             TVariableObject* v = model.Variables[i];
             const std::string old = v->Name;
-            v->Name = Trimmed(v->Name);
+            v->Name = Trim(v->Name);
             auto taken = [&](const std::string& identifier) {
                 return IdentifierTaken(identifier, model.Variables, i) ||
                        IdentifierTaken(identifier, *variables, variables->Count());

@@ -1,5 +1,6 @@
 // quorvane-cli: argument handling and the run, check, info and upgrade commands.
 #include "model/DataFileCli.h"
+#include "support/Text.h"
 
 #include "model/DataFile.h"
 #include "support/Notifier.h"
@@ -21,15 +22,6 @@ bool IsBlank(const std::string& text) {
     for (char c : text)
         if (static_cast<unsigned char>(c) > ' ') return false;
     return true;
-}
-
-std::string Trim(const std::string& text) {
-    size_t first = 0, last = text.size();
-    while (first < last && static_cast<unsigned char>(text[first]) <= ' ')
-        ++first;
-    while (last > first && static_cast<unsigned char>(text[last - 1]) <= ' ')
-        --last;
-    return text.substr(first, last - first);
 }
 
 // CR becomes a blank and LF goes, as the equations listing shows multi-line texts.
