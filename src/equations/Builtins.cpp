@@ -98,6 +98,41 @@ inline double RoundAway(double x) {
     return whole;
 }
 
+// A parameter's number. Constants and references, the commonest parameters, are read here
+// without a virtual call; their classes are final, so this is what their EvaluateNumber gives.
+inline double NumberOf(TEquationElement& e) {
+    switch (e.Leaf) {
+    case lkConstant: {
+        const TEquationValue& v = static_cast<TEquationConstant&>(e).Value;
+        if (v.Kind == evkBoolean) return v.BoolValue ? 1 : 0;
+        return v.Number;
+    }
+    case lkReference: {
+        TVariableObject* target = static_cast<TEquationVariableReference&>(e).Variable.GetTarget();
+        return target ? target->GetValue() : 0;
+    }
+    default:
+        return e.EvaluateNumber();
+    }
+}
+
+// Parameter i as a number; a missing parameter gives 0.
+inline double ParamValue(const TEquationFunction& f, int32_t i) {
+    TEquationElement* p = f.Param(i);
+    return p ? NumberOf(*p) : 0;
+}
+
+// Reports the failure and gives the 0 that replaces the result.
+[[gnu::noinline, gnu::cold]] double Failed(TEquationElement& e, TEvalFailure failure) {
+    e.ReportError(EvalFailureMessage(failure));
+    return 0;
+}
+
+inline double Checked(TEquationElement& e, double n) {
+    const TEvalFailure failure = CheckResult(n);
+    return failure == efNone ? n : Failed(e, failure);
+}
+
 template <class TState> TState* FinancialState(TEquationFunction& f) {
     if (!f.Financial || f.Financial->Function != f.FunctionIndex)
         f.Financial = NewFinancialData(f.FunctionIndex);
@@ -131,18 +166,45 @@ void TEquationFunction::Evaluate(TEquationValue& value) {
         value.BoolValue = ComputeCondition();
     } else {
         value.Kind = evkNumber;
-        value.Number = ComputeNumber();
+        value.Number = TEquationFunction::EvaluateNumber();
     }
 }
 
 double TEquationFunction::EvaluateNumber() {
+    // Arithmetic on two operands makes up most of a model's nodes; it skips the general path.
+    const auto& items = Parameters.AllItems();
+    if (items.size() == 2 && items[0] && items[1]) {
+        auto& a = *static_cast<TEquationElement*>(items[0]);
+        auto& b = *static_cast<TEquationElement*>(items[1]);
+        switch (FunctionIndex) {
+        case sgvPlus: {
+            const double x = NumberOf(a);
+            return Checked(*this, x + NumberOf(b));
+        }
+        case sgvMinus: {
+            const double x = NumberOf(a);
+            return Checked(*this, x - NumberOf(b));
+        }
+        case sgvMultiply: {
+            const double x = NumberOf(a);
+            return Checked(*this, x * NumberOf(b));
+        }
+        case sgvDivide: {
+            const double divisor = NumberOf(b);
+            if (IsZero(divisor)) return Failed(*this, efDivideByZero);
+            return Checked(*this, NumberOf(a) / divisor);
+        }
+        default:
+            break;
+        }
+    }
     if (GivesCondition()) return ComputeCondition() ? 1 : 0;
     return ComputeNumber();
 }
 
 bool TEquationFunction::EvaluateCondition() {
     if (GivesCondition()) return ComputeCondition();
-    return !IsZero(ComputeNumber());
+    return !IsZero(TEquationFunction::EvaluateNumber());
 }
 
 bool TEquationFunction::ComputeCondition() {
@@ -156,8 +218,8 @@ bool TEquationFunction::ComputeCondition() {
     case sgvEqual:
     case sgvNotEqual: {
         if (count < 2) return ParamCondition(0);
-        const double a = ParamNumber(0);
-        const double b = ParamNumber(1);
+        const double a = ParamValue(*this, 0);
+        const double b = ParamValue(*this, 1);
         return SameValue(a, b) == (FunctionIndex == sgvEqual);
     }
     case sgvGreaterEqual:
@@ -166,8 +228,8 @@ bool TEquationFunction::ComputeCondition() {
     case sgvLessThan: {
         if (count < 2) return ParamCondition(0);
         // The right side first.
-        const double b = ParamNumber(1);
-        const double a = ParamNumber(0);
+        const double b = ParamValue(*this, 1);
+        const double a = ParamValue(*this, 0);
         switch (FunctionIndex) {
         case sgvGreaterEqual:
             return a >= b - FloatTolerance;
@@ -224,56 +286,56 @@ double TEquationFunction::ComputeNumber() {
 
     // Arithmetic.
     case sgvPlus:
-        n = ParamNumber(0);
-        if (count >= 2) n += ParamNumber(1);
+        n = ParamValue(*this, 0);
+        if (count >= 2) n += ParamValue(*this, 1);
         break;
     case sgvMinus:
-        n = ParamNumber(0);
+        n = ParamValue(*this, 0);
         if (count >= 2)
-            n -= ParamNumber(1);
+            n -= ParamValue(*this, 1);
         else
             n = -n;
         break;
     case sgvMultiply:
-        n = ParamNumber(0);
-        if (count >= 2) n *= ParamNumber(1);
+        n = ParamValue(*this, 0);
+        if (count >= 2) n *= ParamValue(*this, 1);
         break;
     case sgvDivide: {
         if (count < 2) {
-            n = ParamNumber(0);
+            n = ParamValue(*this, 0);
             break;
         }
-        const double divisor = ParamNumber(1);
+        const double divisor = ParamValue(*this, 1);
         if (IsZero(divisor)) {
             failure = efDivideByZero;
             break;
         }
-        n = ParamNumber(0) / divisor;
+        n = ParamValue(*this, 0) / divisor;
         break;
     }
     case sgvDIV: {
-        const double divisor = ParamNumber(1);
+        const double divisor = ParamValue(*this, 1);
         if (IsZero(divisor)) {
-            n = count >= 3 ? ParamNumber(2) : 0;
+            n = count >= 3 ? ParamValue(*this, 2) : 0;
             break;
         }
-        n = ParamNumber(0) / divisor;
+        n = ParamValue(*this, 0) / divisor;
         break;
     }
     case sgvPOWER: {
-        const double base = ParamNumber(0);
-        failure = Power(base, ParamNumber(1), n);
+        const double base = ParamValue(*this, 0);
+        failure = Power(base, ParamValue(*this, 1), n);
         break;
     }
 
     case sgvIF:
-        n = ParamCondition(0) ? ParamNumber(1) : ParamNumber(2);
+        n = ParamCondition(0) ? ParamValue(*this, 1) : ParamValue(*this, 2);
         break;
 
     // General functions.
     case sgvLN:
     case sgvLOG: {
-        const double x = ParamNumber(0);
+        const double x = ParamValue(*this, 0);
         if (IsZero(x) || x < 0)
             failure = FunctionIndex == sgvLN ? efLnNotPositive : efLogNotPositive;
         else
@@ -281,10 +343,10 @@ double TEquationFunction::ComputeNumber() {
         break;
     }
     case sgvEXP:
-        n = std::exp(ParamNumber(0));
+        n = std::exp(ParamValue(*this, 0));
         break;
     case sgvSQRT: {
-        const double x = ParamNumber(0);
+        const double x = ParamValue(*this, 0);
         if (x < 0)
             failure = efSqrtNegative;
         else
@@ -293,7 +355,7 @@ double TEquationFunction::ComputeNumber() {
     }
     case sgvRANDOM:
         if (count >= 1) {
-            const double bound = ParamNumber(0);
+            const double bound = ParamValue(*this, 0);
             n = NextRandom() * bound;
         } else {
             n = NextRandom();
@@ -303,48 +365,48 @@ double TEquationFunction::ComputeNumber() {
         // Every finite value is below the start, so no parameter value is ever lost.
         n = count > 0 ? HUGE_VAL : 0;
         for (int32_t i = 0; i < count; ++i) {
-            const double x = ParamNumber(i);
+            const double x = ParamValue(*this, i);
             if (x < n) n = x;
         }
         break;
     case sgvMAX:
         n = count > 0 ? -HUGE_VAL : 0;
         for (int32_t i = 0; i < count; ++i) {
-            const double x = ParamNumber(i);
+            const double x = ParamValue(*this, i);
             if (x > n) n = x;
         }
         break;
     case sgvINT:
-        n = std::trunc(ParamNumber(0));
+        n = std::trunc(ParamValue(*this, 0));
         break;
     case sgvFRAC: {
-        const double x = ParamNumber(0);
+        const double x = ParamValue(*this, 0);
         n = x - std::trunc(x);
         break;
     }
     case sgvABS:
-        n = std::fabs(ParamNumber(0));
+        n = std::fabs(ParamValue(*this, 0));
         break;
     case sgvSIGN: {
-        const double x = ParamNumber(0);
+        const double x = ParamValue(*this, 0);
         n = x > 0 ? 1 : (x < 0 ? -1 : 0);
         break;
     }
     case sgvROUND:
-        n = RoundAway(ParamNumber(0));
+        n = RoundAway(ParamValue(*this, 0));
         break;
     case sgvCEIL:
-        n = std::ceil(ParamNumber(0));
+        n = std::ceil(ParamValue(*this, 0));
         break;
     case sgvFLOOR:
-        n = std::floor(ParamNumber(0));
+        n = std::floor(ParamValue(*this, 0));
         break;
 
     // Time functions.
     case sgvPULSE: {
         const double t = CurrentTimeValue();
-        const double d = t - ParamNumber(1);
-        const double interval = ParamNumber(2);
+        const double d = t - ParamValue(*this, 1);
+        const double interval = ParamValue(*this, 2);
         bool due;
         if (IsZero(interval)) {
             due = true;
@@ -355,12 +417,12 @@ double TEquationFunction::ComputeNumber() {
             const double q = d / interval;
             due = SameValue(q, std::round(q));
         }
-        if (due) failure = CheckedDivide(ParamNumber(0), TimeStepValue(), n);
+        if (due) failure = CheckedDivide(ParamValue(*this, 0), TimeStepValue(), n);
         break;
     }
     case sgvRAMP: {
-        const double d = CurrentTimeValue() - ParamNumber(1);
-        if (d >= FloatTolerance) n = ParamNumber(0) * d;
+        const double d = CurrentTimeValue() - ParamValue(*this, 1);
+        if (d >= FloatTolerance) n = ParamValue(*this, 0) * d;
         break;
     }
     case sgvDELAY: {
@@ -369,16 +431,16 @@ double TEquationFunction::ComputeNumber() {
         if (!Table) Table = std::make_unique<TDataSeries>();
         if (Table->IsEmpty()) {
             // The seed one step before the first evaluation.
-            const double seed = count >= 3 ? ParamNumber(2) : ParamNumber(0);
+            const double seed = count >= 3 ? ParamValue(*this, 2) : ParamValue(*this, 0);
             Table->AddPoint(t - dt, seed);
         }
-        double delay = ParamNumber(1);
+        double delay = ParamValue(*this, 1);
         if (delay < dt) delay = dt;
-        n = Table->ValueAt(t - delay);
+        n = Table->ValueAtNear(t - delay, DelayPlace);
         break;
     }
     case sgvGRAPH: {
-        const double x = ParamNumber(0);
+        const double x = ParamValue(*this, 0);
         n = Table ? Table->ValueAt(x) : 0;
         break;
     }

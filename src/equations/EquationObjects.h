@@ -24,53 +24,15 @@ struct TEquationValue {
     double Number = 0;
 };
 
+// clang-format off
 enum TFunctionIndex : uint8_t {
-    sgvPI,
-    sgvTRUE,
-    sgvFALSE,
-    sgvDivide,
-    sgvMultiply,
-    sgvPlus,
-    sgvMinus,
-    sgvNotEqual,
-    sgvGreaterEqual,
-    sgvLessEqual,
-    sgvEqual,
-    sgvGreaterThan,
-    sgvLessThan,
-    sgvAND,
-    sgvOR,
-    sgvNOT,
-    sgvDELAY,
-    sgvPULSE,
-    sgvRAMP,
-    sgvGRAPH,
-    sgvLN,
-    sgvLOG,
-    sgvEXP,
-    sgvSQRT,
-    sgvRANDOM,
-    sgvMIN,
-    sgvMAX,
-    sgvINT,
-    sgvABS,
-    sgvSIGN,
-    sgvROUND,
-    sgvFRAC,
-    sgvCEIL,
-    sgvFLOOR,
-    sgvPOWER,
-    sgvDIV,
-    sgvIF,
-    sgvNPV,
-    sgvFV,
-    sgvPV,
-    sgvTIME,
-    sgvSTARTTIME,
-    sgvSTOPTIME,
-    sgvTIMESTEP,
-    sgvTODAY
+    sgvPI, sgvTRUE, sgvFALSE, sgvDivide, sgvMultiply, sgvPlus, sgvMinus, sgvNotEqual,
+    sgvGreaterEqual, sgvLessEqual, sgvEqual, sgvGreaterThan, sgvLessThan, sgvAND, sgvOR, sgvNOT,
+    sgvDELAY, sgvPULSE, sgvRAMP, sgvGRAPH, sgvLN, sgvLOG, sgvEXP, sgvSQRT, sgvRANDOM, sgvMIN,
+    sgvMAX, sgvINT, sgvABS, sgvSIGN, sgvROUND, sgvFRAC, sgvCEIL, sgvFLOOR, sgvPOWER, sgvDIV,
+    sgvIF, sgvNPV, sgvFV, sgvPV, sgvTIME, sgvSTARTTIME, sgvSTOPTIME, sgvTIMESTEP, sgvTODAY
 };
+// clang-format on
 inline constexpr int FunctionCount = 45;
 
 struct TFunctionListItem {
@@ -84,9 +46,14 @@ struct TFunctionListItem {
 extern const TFunctionListItem FunctionList[FunctionCount];
 extern const char* const FunctionCategoryNames[6];
 
+// Which of the final leaf classes an element is, so that a function can read its
+// parameters without a virtual call.
+enum TLeafKind : uint8_t { lkOther, lkConstant, lkReference };
+
 // Base of the parsed equation tree.
 class TEquationElement : public TIOListObject {
 public:
+    TEquationElement() = default;
     // Writes the line break and ElementKind; trees are never stored in model files.
     void Save(TFileObject& file) override;
     void Load(TFileObject&) override {}
@@ -109,10 +76,15 @@ public:
     void ReportError(const char* message);
 
     bool ErrorReported = false;
+    const TLeafKind Leaf = lkOther;
+
+protected:
+    explicit TEquationElement(TLeafKind leaf) : Leaf(leaf) {}
 };
 
-class TEquationConstant : public TEquationElement {
+class TEquationConstant final : public TEquationElement {
 public:
+    TEquationConstant() : TEquationElement(lkConstant) {}
     uint8_t ElementKind() const override { return 0; }
     TEquationValueKind ResultKind() const override { return Value.Kind; }
     bool CheckDependencies() override { return true; }
@@ -124,8 +96,9 @@ public:
     std::string Text; // the number as written, with a leading "-" from a unary minus
 };
 
-class TEquationVariableReference : public TEquationElement {
+class TEquationVariableReference final : public TEquationElement {
 public:
+    TEquationVariableReference() : TEquationElement(lkReference) {}
     uint8_t ElementKind() const override { return 1; }
     TEquationValueKind ResultKind() const override { return evkNumber; }
     bool CheckDependencies() override;
@@ -178,6 +151,8 @@ public:
     std::unique_ptr<TDataSeries> Table;
     // NPV, FV and PV keep their running totals here.
     std::unique_ptr<TFinancialData> Financial;
+    // Where DELAY's last lookup in its history landed; the next one starts there.
+    size_t DelayPlace = 0;
 
 private:
     // The comparisons and logic functions give a condition, every other function a number.

@@ -142,6 +142,7 @@ void TEquationFunction::ResetRun() {
             Table->Clear();
         else
             Table = std::make_unique<TDataSeries>();
+        DelayPlace = 0;
         break;
     case sgvNPV:
     case sgvFV:

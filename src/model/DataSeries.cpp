@@ -3,6 +3,7 @@
 #include "support/NumberFormat.h"
 
 #include <algorithm>
+#include <cmath>
 
 static_assert(sizeof(TDataPoint) == 16, "a series point is two doubles");
 
@@ -38,9 +39,37 @@ void TDataSeries::AddPoint(double time, double value) {
         Points.insert(Points.begin() + static_cast<std::ptrdiff_t>(i), {time, value});
 }
 
+size_t TDataSeries::LowerBoundNear(double time, size_t place) const {
+    // The answer is the one place where the point before lies below the key and this one
+    // does not, which holds only while the times are in order; a NaN time (kept at the
+    // front by AddPoint) breaks that, so such a series takes the binary search.
+    const size_t n = Points.size();
+    if (n == 0 || std::isnan(Points.front().Time)) return LowerBound(time);
+    const double key = time - FloatTolerance;
+    size_t i = std::min(place, n);
+    for (int moves = 0; moves < 4; ++moves) {
+        if (i < n && Points[i].Time < key)
+            ++i;
+        else if (i > 0 && !(Points[i - 1].Time < key))
+            --i;
+        else
+            return i;
+    }
+    return LowerBound(time);
+}
+
 double TDataSeries::ValueAt(double time) const {
     if (Points.empty()) return 0;
-    size_t i = LowerBound(time);
+    return ValueAtIndex(time, LowerBound(time));
+}
+
+double TDataSeries::ValueAtNear(double time, size_t& place) const {
+    if (Points.empty()) return 0;
+    place = LowerBoundNear(time, place);
+    return ValueAtIndex(time, place);
+}
+
+double TDataSeries::ValueAtIndex(double time, size_t i) const {
     if (i < Points.size() && SameValue(Points[i].Time, time)) return Points[i].Value;
     if (i == 0) return Points.front().Value;
     if (i >= Points.size()) return Points.back().Value;
@@ -103,6 +132,7 @@ void TDataSeries::Load(TFileObject& file) {
     if (!ordered) {
         std::vector<TDataPoint> read;
         read.swap(Points);
-        for (const auto& p : read) AddPoint(p.Time, p.Value);
+        for (const auto& p : read)
+            AddPoint(p.Time, p.Value);
     }
 }

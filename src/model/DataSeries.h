@@ -19,6 +19,9 @@ public:
     // The value at time: exact point, held end values, or interpolation (or the
     // earlier value when Stepwise). An empty series gives 0.
     double ValueAt(double time) const;
+    // ValueAt for lookups that move forward a little at a time, as a delay's do: place
+    // holds where the previous lookup landed and is updated. The result is ValueAt's.
+    double ValueAtNear(double time, size_t& place) const;
     // Drops every point after the point at time; nothing changes when none is there.
     void TruncateAfter(double time);
     // Deletes the point at time, if any.
@@ -42,4 +45,7 @@ private:
     int32_t FindSame(double time) const;
     // Index of the first point whose time is not below time - tolerance.
     size_t LowerBound(double time) const;
+    // LowerBound, searched from place.
+    size_t LowerBoundNear(double time, size_t place) const;
+    double ValueAtIndex(double time, size_t i) const;
 };

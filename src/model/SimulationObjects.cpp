@@ -43,10 +43,6 @@ bool SameIdentifier(const std::string& a, const std::string& b) {
     return true;
 }
 
-TVariableObject* TVariableLink::GetTarget() const {
-    return static_cast<TVariableObject*>(Target);
-}
-
 // ---------------------------------------------------------------------------------------------
 // TDependency
 

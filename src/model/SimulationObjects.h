@@ -99,6 +99,10 @@ public:
 
 using TVariableList = TIOTypedList<TVariableObject>;
 
+inline TVariableObject* TVariableLink::GetTarget() const {
+    return static_cast<TVariableObject*>(Target);
+}
+
 // Time settings as typed in the Time Settings dialog.
 struct TTimeSettingsEntry {
     double StartTime = 0;

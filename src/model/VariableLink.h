@@ -7,5 +7,6 @@ class TVariableObject;
 // A stored reference to a model element.
 class TVariableLink : public TIOListObjectLink {
 public:
-    TVariableObject* GetTarget() const;
+    // Defined with TVariableObject; inline, as evaluation follows links all the time.
+    inline TVariableObject* GetTarget() const;
 };
