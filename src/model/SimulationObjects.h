@@ -67,34 +67,37 @@ public:
     // Fills the Derived series from sketches (Resources and Flows only).
     void Derive(bool clearOnly);
 
+    // What a run touches for every element on every step comes first, so that a big model
+    // fetches as few cache lines per element as possible.
+    uint8_t Kind = ekConstant;
+    bool Computed = false;       // not saved
+    bool DrivenBySketch = false; // not saved
+    // Whether ScannedRoot holds DELAY or financial state that AfterStep must feed; a
+    // tree without any is not walked after every step. Not saved.
+    bool RootHoldsStepState = false;
+    double Value = 0;
+    std::unique_ptr<TEquationElement> Root;        // not saved
+    const TEquationElement* ScannedRoot = nullptr; // not saved
+    TDataSeries Simulated;
+
     std::string Name;
     std::string Units;
     std::string Equation;
     std::string Notes;
-    uint8_t Kind = ekConstant;
     double InitialValue = 0;
-    double Value = 0;
     TDataSeries Sketched;
     TDataSeries Derived;
-    TDataSeries Simulated;
     double LowerY = 0;
     double UpperY = 10;
     TDependencyList Dependencies;
     uint8_t DeriveFromSource = 0;
 
-    // Not saved: parse, check and step state.
+    // Not saved: parse and check state.
     bool Visiting = false;
     bool Visited = false;
-    std::unique_ptr<TEquationElement> Root;
     bool Parsed = false;
     bool HasErrors = false;
     int32_t Order = 0;
-    bool Computed = false;
-    bool DrivenBySketch = false;
-    // Whether ScannedRoot holds DELAY or financial state that AfterStep must feed; a
-    // tree without any is not walked after every step.
-    const TEquationElement* ScannedRoot = nullptr;
-    bool RootHoldsStepState = false;
 };
 
 using TVariableList = TIOTypedList<TVariableObject>;
