@@ -185,24 +185,25 @@ void TDrawImage::LoadLinks(TFileObject& file) {
     }
 }
 
+std::unique_ptr<TOutputControlInstance> NewOutputControl(int32_t classTag) {
+    switch (classTag) {
+    case occGraph:
+        return std::make_unique<TGraphInstance>();
+    case occTable:
+        return std::make_unique<TTableInstance>();
+    case occNote:
+        return std::make_unique<TNoteInstance>();
+    default:
+        return nullptr;
+    }
+}
+
 void TDrawImage::LoadOutputControls(TFileObject& file) {
     OutputControls.Clear();
     int32_t count = file.ReadInteger();
     for (int32_t i = 0; i < count; ++i) {
-        std::unique_ptr<TOutputControlInstance> control;
-        switch (file.ReadInteger()) {
-        case occGraph:
-            control = std::make_unique<TGraphInstance>();
-            break;
-        case occTable:
-            control = std::make_unique<TTableInstance>();
-            break;
-        case occNote:
-            control = std::make_unique<TNoteInstance>();
-            break;
-        default:
-            continue; // an unknown tag creates nothing
-        }
+        std::unique_ptr<TOutputControlInstance> control = NewOutputControl(file.ReadInteger());
+        if (!control) continue; // an unknown tag creates nothing
         control->Owner = this;
         control->Load(file);
         OutputControls.AddItem(std::move(control));

@@ -98,20 +98,8 @@ TLinkInstance* TDrawImage::AddLink(int32_t x1, int32_t y1, TVariableInstance* fr
 TOutputControlInstance* TDrawImage::AddOutputControl(int32_t x1, int32_t y1,
                                                      TOutputControlClass kind, int32_t x2,
                                                      int32_t y2) {
-    std::unique_ptr<TOutputControlInstance> control;
-    switch (kind) {
-    case occGraph:
-        control = std::make_unique<TGraphInstance>();
-        break;
-    case occTable:
-        control = std::make_unique<TTableInstance>();
-        break;
-    case occNote:
-        control = std::make_unique<TNoteInstance>();
-        break;
-    default:
-        return nullptr;
-    }
+    std::unique_ptr<TOutputControlInstance> control = NewOutputControl(kind);
+    if (!control) return nullptr;
     const TDrawPoint a = ToDrawing(x1, y1, VisibleArea, Scale);
     const TDrawPoint b = ToDrawing(x2, y2, VisibleArea, Scale);
     TDrawRect frame{std::min(a.X, b.X), std::min(a.Y, b.Y), std::max(a.X, b.X), std::max(a.Y, b.Y)};

@@ -469,3 +469,6 @@ private:
     void LoadOutputControls(TFileObject& file);
     bool RemovingFlow = false;
 };
+
+// A new output control of the class with that file tag, or none for an unknown tag.
+std::unique_ptr<TOutputControlInstance> NewOutputControl(int32_t classTag);
