@@ -26,12 +26,15 @@ bool IsWordChar(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
 }
 
-// Nearest whole number with halves going upwards; the small bias keeps entries such as
-// 0.49999999999 from falling just short of a half.
+// Nearest whole number: the small bias is added, then halves go to the even neighbour,
+// so typed halves such as 0.5 go upwards.
 double RoundTimeEntry(double value) {
     double biased = value + FloatTolerance;
     if (!(std::fabs(biased) < 4503599627370496.0)) return biased; // already whole (or not finite)
-    return std::floor(biased + 0.5) + 0.0;                        // + 0.0 turns -0 into 0
+    double whole = std::floor(biased);
+    double fraction = biased - whole; // exact for doubles of this size
+    if (fraction > 0.5 || (fraction == 0.5 && std::fmod(whole, 2.0) != 0)) whole += 1;
+    return whole + 0.0; // + 0.0 turns -0 into 0
 }
 
 } // namespace

@@ -99,9 +99,26 @@ TEST(TimeSettings, TimesAreRoundedToWholeNumbersHalvesUpwards) {
     struct Case {
         double typed, rounded;
     } cases[] = {
-        {0.5, 1},   {-0.5, 0},  {2.5, 3},           {1.5, 2},       {-1.5, -1},
-        {1.4, 1},   {-2.6, -3}, {0.49999999995, 1}, {0.4999999, 0}, {7, 7},
-        {23.6, 24}, {-9.5, -9}, {3.5 - 1e-9, 3},    {1e17, 1e17},   {-0.2, 0},
+        {0.5, 1},
+        {-0.5, 0},
+        {2.5, 3},
+        {1.5, 2},
+        {-1.5, -1},
+        {1.4, 1},
+        {-2.6, -3},
+        {0.49999999995, 1},
+        {0.4999999, 0},
+        {7, 7},
+        {23.6, 24},
+        {-9.5, -9},
+        {3.5 - 1e-9, 3},
+        {1e17, 1e17},
+        {-0.2, 0},
+        // The bias lands exactly on a half here, which then goes to the even neighbour.
+        {2.4999999999, 2},
+        {0.4999999999, 0},
+        {1.4999999999, 2},
+        {6.4999999999, 6},
     };
     for (const auto& c : cases) {
         TTimeSettingsResult result = CheckTimeSettings(Entry(-10, 1e18, -10, 1e18, c.typed));
