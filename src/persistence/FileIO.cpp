@@ -167,7 +167,11 @@ bool TFileObject::Save(bool makeBackup) {
     std::string movedTo; // where the old file went, so a failed rename can put it back
     if (Exists(FileName) && makeBackup) {
         std::string backup = BackupName(FileName);
-        if (!Exists(backup)) {
+        std::error_code ec;
+        if (Exists(backup) && fs::equivalent(FileName, backup, ec)) {
+            // A file named like its own backup: deleting "the old backup" would delete the
+            // model itself, so it is simply replaced below.
+        } else if (!Exists(backup)) {
             if (rename(FileName.c_str(), backup.c_str()) != 0) abandon(ErrnoText());
             movedTo = backup;
         } else if (IsReadOnlyFile(backup)) {

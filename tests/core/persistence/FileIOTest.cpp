@@ -252,6 +252,21 @@ TEST(TokenFileSave, BackupNameReplacesOnlyTheLastExtension) {
     EXPECT_TRUE(std::filesystem::exists(dir.File("my.model.bak")));
 }
 
+TEST(TokenFileSave, AFileNamedLikeItsOwnBackupIsStillSaved) {
+    // Its backup name is its own name: the old text cannot be kept beside it, but the
+    // model must never be deleted and the save reported as failed.
+    TTempDir dir;
+    std::string model = dir.File("m.bak");
+    for (const char* value : {"one", "two"}) {
+        TFileObject file;
+        file.CurrentVersion = "1";
+        file.OpenForWrite(model, "Quorvane");
+        file.WriteString(value);
+        ASSERT_TRUE(file.Save(true)) << value;
+        EXPECT_EQ(ReadWholeFile(model), std::string("Quorvane\t1\r\n\t'") + value + "'\r\n");
+    }
+}
+
 TEST(TokenFileSave, FailedWriteKeepsThePreviousFile) {
     TTempDir dir;
     std::string model = dir.File("m.qvf");
