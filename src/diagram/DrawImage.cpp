@@ -302,12 +302,26 @@ bool TDrawImage::Validate(std::string& why) const {
         std::string which = "The link number " + IntToStr(link->GetIndex() + 1);
         if (link->Kind > lkFlow) return fail(which + " is of an unknown kind");
         if (link->IsPipe()) {
-            bool owned = false;
+            // One flow owns a pipe, and its far end is free or a resource: deleting any
+            // other shape must not take a pipe from a flow.
+            int32_t owners = 0;
+            TVariableInstance* farEnd = nullptr;
             for (TVariableInstance* shape : Elements) {
                 auto* flow = dynamic_cast<TFlowInstance*>(shape);
-                if (flow && (flow->Inflow() == link || flow->Outflow() == link)) owned = true;
+                if (!flow) continue;
+                if (flow->Inflow() == link) {
+                    ++owners;
+                    farEnd = link->From();
+                }
+                if (flow->Outflow() == link) {
+                    ++owners;
+                    farEnd = link->To();
+                }
             }
-            if (!owned) return fail(which + " is a pipe without its flow");
+            if (owners == 0) return fail(which + " is a pipe without its flow");
+            if (owners > 1) return fail(which + " is a pipe shared by two flows");
+            if (farEnd && (!farEnd->Var() || farEnd->Var()->Kind != ekResource))
+                return fail(which + " is a pipe attached to something other than a resource");
         } else if (!link->From() || !link->To()) {
             return fail(which + " is missing an end");
         }

@@ -310,6 +310,43 @@ TEST(DiagramRecord, AnInformationLinkWithoutEndsIsReported) {
     f.Image.ObjectAt(0, 0, true);
 }
 
+// A pipe belongs to one flow, and its far end is free or a resource: otherwise deleting one
+// shape would leave another flow without a pipe, and the saved file could not be read again.
+TEST(DiagramRecord, APipeSharedOrEndingAtAnotherFlowIsReported) {
+    struct TCase {
+        const char* Name;
+        bool ShareOutflow; // B's outflow is A's inflow
+        uint8_t FarKind;   // the kind of the shape at the far end of A's inflow pipe
+    } cases[] = {
+        {"shared between two flows", true, ekFlow},
+        {"far end at another flow", false, ekFlow},
+        {"far end at a constant", false, ekConstant},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TDiagramFixture f;
+        auto* a = dynamic_cast<TFlowInstance*>(f.Place(ekFlow, "A", 200, 100));
+        TVariableInstance* far = f.Place(c.FarKind, "B", 50, 100);
+        TLinkInstance* pipe = a->Inflow();
+        pipe->FromElement.SetTarget(far);
+        if (c.ShareOutflow) {
+            auto* b = dynamic_cast<TFlowInstance*>(far);
+            ASSERT_NE(b, nullptr);
+            f.Image.RemoveLink(b->Outflow());
+            b->OutflowPipe.SetTarget(pipe);
+        }
+        std::string why;
+        EXPECT_FALSE(f.Image.Validate(why));
+        EXPECT_NE(why.find("pipe"), std::string::npos) << why;
+    }
+    // A pipe attached to a resource is sound.
+    TDiagramFixture f;
+    auto* a = dynamic_cast<TFlowInstance*>(f.Place(ekFlow, "A", 200, 100));
+    a->Inflow()->FromElement.SetTarget(f.Place(ekResource, "Stock", 50, 100));
+    std::string why;
+    EXPECT_TRUE(f.Image.Validate(why)) << why;
+}
+
 TEST(DiagramRecord, AZoomThatCannotBeShownIsRaised) {
     for (const char* zoom : {"0", "-50", "NAN", "5"}) {
         TFixtureModel f;
