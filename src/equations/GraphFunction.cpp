@@ -49,14 +49,17 @@ bool ReadGraphCall(std::string_view callText, TGraphCall& call) {
             }
         }
         if (depth != 0) return false;
-        std::string rest;
+        // Without a comma there are no table parameters: "GRAPH(0, " alone reads as a call
+        // of one parameter, whose table is empty with X start 0 and X increment 10.
+        std::string parameters = "GRAPH(0)";
         if (firstComma == std::string_view::npos) {
             call.Head = "GRAPH( ,";
         } else {
             call.Head = std::string(callText.substr(0, firstComma + 1));
-            rest = std::string(callText.substr(firstComma + 1, end - firstComma - 1));
+            parameters =
+                "GRAPH(0, " + std::string(callText.substr(firstComma + 1, end - firstComma - 1));
         }
-        std::unique_ptr<TEquationElement> tree = ParseDetached("GRAPH(0, " + rest);
+        std::unique_ptr<TEquationElement> tree = ParseDetached(parameters);
         call.InvalidParameters = !EquationErrors.empty();
         auto* function = dynamic_cast<TEquationFunction*>(tree.get());
         if (function && function->FunctionIndex == sgvGRAPH) {

@@ -124,3 +124,26 @@ TEST(GraphFunction, EditCallRoundTrip) {
                             [](TDataSeries&) { return false; }};
     EXPECT_EQ(EditGraphCall("GRAPH(TIME, 0, 1, 1, 2)", cancel), "");
 }
+
+TEST(GraphFunction, CallWithoutTableParameters) {
+    if (!ParserAvailable()) GTEST_SKIP() << "equation parser not built yet";
+    // The table parameters read as a call with none: no points, X start 0, X increment 10.
+    for (const char* text : {"GRAPH(TIME)", "GRAPH", "graph ( a*2 )"}) {
+        bool warned = false;
+        double start = -1;
+        double increment = -1;
+        size_t points = 99;
+        TGraphCallEditor editor{[](const char*) {}, [&](const char*) { warned = true; },
+                                [&](TDataSeries& table) {
+                                    start = table.Origin;
+                                    increment = table.Interval;
+                                    points = table.Points.size();
+                                    return true;
+                                }};
+        EXPECT_EQ(EditGraphCall(text, editor), "GRAPH( , 0, 10)") << text;
+        EXPECT_TRUE(warned) << text;
+        EXPECT_EQ(start, 0) << text;
+        EXPECT_EQ(increment, 10) << text;
+        EXPECT_EQ(points, 0u) << text;
+    }
+}
