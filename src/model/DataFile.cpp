@@ -4,6 +4,7 @@
 
 #include "diagram/DrawingObjects.h"
 
+#include <filesystem>
 #include <utility>
 
 const char* const LaterVersionMessage =
@@ -14,6 +15,11 @@ const char* const CorruptFileMessage =
 
 std::string FileMissingMessage(const std::string& fileName) {
     return "The file: \"" + fileName + "\" does not exist.";
+}
+
+std::string FileUnreadableMessage(const std::string& fileName) {
+    return "The file: \"" + fileName +
+           "\" could not be opened for reading. Check that it is a file and that you may read it.";
 }
 
 bool ClipboardHasStructure = false;
@@ -212,7 +218,10 @@ std::unique_ptr<TDataFile> TDataFile::LoadModelFile(const std::string& fileName,
     TSimulationObject* previous = CurrentSimulation;
     try {
         if (!FileObject.OpenForRead(name)) {
-            message = FileMissingMessage(name);
+            // A folder or a file without read permission exists all the same: say so.
+            std::error_code ec;
+            message = std::filesystem::exists(name, ec) ? FileUnreadableMessage(name)
+                                                        : FileMissingMessage(name);
             return nullptr;
         }
     } catch (...) {

@@ -28,6 +28,7 @@ inline constexpr const char* ModelFileType = "Quorvane";
 
 // The messages of a model load that fails.
 std::string FileMissingMessage(const std::string& fileName);
+std::string FileUnreadableMessage(const std::string& fileName);
 extern const char* const LaterVersionMessage;
 extern const char* const CorruptFileMessage;
 

@@ -252,6 +252,8 @@ TEST(DataFile, LoadFailuresGiveTheProgramsMessages) {
         {folder / "empty.qvf", corrupt},
         {folder / "header.qvf", corrupt},
         {folder / "words.qvf", corrupt},
+        // A folder exists but is no model file; "does not exist" would mislead.
+        {folder.Path.string(), FileUnreadableMessage(folder.Path.string())},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Name);
