@@ -342,33 +342,62 @@ std::string FormatScientific(const TPattern& p, double value) {
 
 std::string FloatToStr(double value) {
     if (!std::isfinite(value)) return NonFiniteText(value);
-    TDecimal d = Decompose(value);
-    if (d.IsZero()) return "0";
-    size_t used = d.Digits.find_last_not_of('0') + 1;
-    std::string out = d.Negative ? "-" : "";
-    if (d.Exponent < -5 || d.Exponent >= SignificantDigits) {
-        out += d.Digits[0];
+    // Every save writes millions of these: lay the text out in a local buffer from one
+    // to_chars call ("d.dddddddddddddde+XX") instead of going through TDecimal.
+    char sci[48];
+    auto res = std::to_chars(sci, sci + sizeof sci, value, std::chars_format::scientific,
+                             SignificantDigits - 1);
+    const char* p = sci;
+    const bool negative = *p == '-';
+    if (negative) ++p;
+    char digits[SignificantDigits];
+    int count = 0;
+    for (; p < res.ptr && *p != 'e'; ++p)
+        if (*p != '.') digits[count++] = *p;
+    int exponent = 0;
+    bool negativeExponent = false;
+    for (++p; p < res.ptr; ++p) {
+        if (*p == '-')
+            negativeExponent = true;
+        else if (*p >= '0' && *p <= '9')
+            exponent = exponent * 10 + (*p - '0');
+    }
+    if (negativeExponent) exponent = -exponent;
+    int used = count;
+    while (used > 0 && digits[used - 1] == '0')
+        --used;
+    if (used == 0) return "0"; // also -0
+
+    char out[64];
+    int n = 0;
+    if (negative) out[n++] = '-';
+    if (exponent < -5 || exponent >= SignificantDigits) {
+        out[n++] = digits[0];
         if (used > 1) {
-            out += '.';
-            out.append(d.Digits, 1, used - 1);
+            out[n++] = '.';
+            for (int i = 1; i < used; ++i)
+                out[n++] = digits[i];
         }
-        out += 'E';
-        out += IntText(d.Exponent);
-        return out;
+        out[n++] = 'E';
+        auto e = std::to_chars(out + n, out + sizeof out, exponent);
+        n = static_cast<int>(e.ptr - out);
+    } else if (exponent < 0) {
+        out[n++] = '0';
+        out[n++] = '.';
+        for (int i = 0; i < -exponent - 1; ++i)
+            out[n++] = '0';
+        for (int i = 0; i < used; ++i)
+            out[n++] = digits[i];
+    } else {
+        for (int i = 0; i <= exponent; ++i)
+            out[n++] = i < count ? digits[i] : '0';
+        if (used > exponent + 1) {
+            out[n++] = '.';
+            for (int i = exponent + 1; i < used; ++i)
+                out[n++] = digits[i];
+        }
     }
-    if (d.Exponent < 0) {
-        out += "0.";
-        out.append(static_cast<size_t>(-d.Exponent - 1), '0');
-        out.append(d.Digits, 0, used);
-        return out;
-    }
-    for (int power = d.Exponent; power >= 0; --power)
-        out += d.DigitAt(power);
-    if (used > static_cast<size_t>(d.Exponent) + 1) {
-        out += '.';
-        out.append(d.Digits, d.Exponent + 1, used - d.Exponent - 1);
-    }
-    return out;
+    return std::string(out, static_cast<size_t>(n));
 }
 
 std::string IntToStr(int64_t value) {
