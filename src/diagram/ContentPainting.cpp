@@ -1,34 +1,26 @@
-// Stand-ins until the graph and table painters arrive: an empty plot area with its axes.
+// The diagram's content painters forward to the graph and table painters.
 #include "diagram/ContentPainting.h"
 
-#include "diagram/DrawingObjects.h"
-#include "diagram/PaintHelpers.h"
+#include "output/GraphDrawing.h"
+#include "output/TableDrawing.h"
 
 #include <QtGui/QPainter>
 
-namespace {
-
-void PaintEmptyPlot(QPainter& canvas, const QRect& area, QRgb colour) {
-    if (area.width() < 2 || area.height() < 2) return;
-    canvas.setPen(DiagramPen(colour, 1));
-    canvas.drawLine(area.left(), area.top(), area.left(), area.bottom());
-    canvas.drawLine(area.left(), area.bottom(), area.right(), area.bottom());
-}
-
-} // namespace
-
-void PaintElementGraph(QPainter& canvas, const QRect& area, TVariableObject& /*variable*/,
-                       double& /*minimum*/, double& /*maximum*/) {
-    PaintEmptyPlot(canvas, area, qRgb(192, 192, 192));
+void PaintElementGraph(QPainter& canvas, const QRect& area, TVariableObject& variable,
+                       const TDrawImage* image, double& minimum, double& maximum) {
+    const TDrawRect rect{area.left(), area.top(), area.left() + area.width(),
+                         area.top() + area.height()};
+    if (rect.IsEmpty()) return;
+    const TGraphScale used = DrawVariableGraph(variable, rect, canvas, nullptr, nullptr, maximum,
+                                               minimum, true, false, GraphOptionsOf(image));
+    minimum = used.Min;
+    maximum = used.Max;
 }
 
 void PaintGraphContent(TGraphInstance& graph, QPainter& canvas, QRgb colour, double scale) {
-    // The plot sits inside the frame with a margin for the axes' labels.
-    const int32_t margin = TruncToInt(8 * scale);
-    QRect inner = graph.HitRect.Inflated(-HandleSize, -HandleSize).ToQRect();
-    inner.adjust(margin, margin, -margin, -margin);
-    PaintEmptyPlot(canvas, inner, colour);
+    PaintGraphControl(graph, canvas, colour, scale);
 }
 
-void PaintTableContent(TTableInstance& /*table*/, QPainter& /*canvas*/, QRgb /*colour*/,
-                       double /*scale*/) {}
+void PaintTableContent(TTableInstance& table, QPainter& canvas, QRgb colour, double scale) {
+    PaintTableControl(table, canvas, colour, scale);
+}

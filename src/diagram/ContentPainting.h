@@ -1,6 +1,5 @@
 #pragma once
 // What the graph and table painters draw inside the diagram's shapes and output controls.
-// The diagram calls only these functions, so the painters can be swapped in here.
 
 #include <QtGui/QColor>
 
@@ -10,12 +9,14 @@ class QPainter;
 class QRect;
 class TGraphInstance;
 class TTableInstance;
+class TDrawImage;
 class TVariableObject;
 
 // The element's miniature graph inside area (view pixels). minimum and maximum come in as
-// the element's own graph scale and go out as the vertical scale actually used.
+// the element's own graph scale and go out as the vertical scale actually used. image: the
+// drawing, whose document holds the series colours.
 void PaintElementGraph(QPainter& canvas, const QRect& area, TVariableObject& variable,
-                       double& minimum, double& maximum);
+                       const TDrawImage* image, double& minimum, double& maximum);
 
 // The inside of a graph or table control, whose frame (HitRect) is already drawn.
 void PaintGraphContent(TGraphInstance& graph, QPainter& canvas, QRgb colour, double scale);

@@ -217,7 +217,7 @@ void TVariableInstance::Paint(const TDrawRect& visible, QPainter& canvas, double
         TDrawRect graph = toView(GraphArea.Moved(centre.X, centre.Y));
         double minimum = variable->LowerY, maximum = variable->UpperY;
         canvas.save();
-        PaintElementGraph(canvas, graph.ToQRect(), *variable, minimum, maximum);
+        PaintElementGraph(canvas, graph.ToQRect(), *variable, Image(), minimum, maximum);
         canvas.restore();
         // Compared in single precision, the precision of Scale: 90 % must count.
         if (static_cast<float>(scale) >= 0.9f) {

@@ -1,0 +1,52 @@
+#pragma once
+// Tables of element series at regular times of the current run: painted inside a table
+// control on the diagram, and laid out as the text grid of the Results Table window.
+
+#include "diagram/DrawingObjects.h"
+
+#include <QtGui/QColor>
+#include <QtCore/QString>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class QPainter;
+class TSimulationObject;
+
+// The simulation a table reads: its drawing's model, else the first entry's element's.
+TSimulationObject* TableSimulation(const TTableInstance& table);
+
+// n: the number of whole row intervals run so far; the table has rows 1 .. n + 1, row r at
+// StartTime + (r - 1) * TimeStep * interval. 0 before the first step and for unusable times.
+int64_t TableIntervalCount(const TSimulationObject& simulation, int32_t interval);
+
+// The column heading of an entry: the element's name, then " (Sk)" or " (D)".
+std::string TableHeaderLabel(const TVariableDataLink& entry);
+
+// The content of a table control after its frame is drawn: its latest rows that fit.
+void PaintTableControl(TTableInstance& table, QPainter& canvas, QRgb frameColour, double s);
+
+// One cell of a table control at row position row, column offset column and width width,
+// cut back to control; true when its text was drawn.
+bool DrawTableCell(QPainter& canvas, const TDrawRect& control, int32_t rowHeight,
+                   QRgb frameColour, const QString& text, int32_t row, int32_t column,
+                   int32_t width);
+
+// The Results Table grid: two fixed rows (labels and units) and a fixed time column.
+struct TTableGrid {
+    std::vector<std::vector<std::string>> Cells; // [row][column]
+    std::vector<int32_t> ColumnWidths;           // per grid column; column 0 keeps the default
+    int32_t RowCount() const { return static_cast<int32_t>(Cells.size()); }
+};
+inline constexpr int32_t TableGridDefaultColumnWidth = 90;
+inline constexpr int32_t TableGridRowHeight = 18;
+
+TTableGrid FillTableGrid(const TTableInstance& table);
+// Writes grid column i + 1's width into ColumnWidths[i] for every index the table has;
+// negative widths are ignored.
+void StoreColumnWidths(TTableInstance& table, const std::vector<int32_t>& gridWidths);
+// "Copy Grid": the title line when there is a title, then the rows; cells separated by a
+// tab, lines by CR LF, nothing after the last line.
+std::string GridText(const std::vector<std::vector<std::string>>& cells,
+                     const std::string& title);
