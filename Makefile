@@ -8,7 +8,7 @@ FUZZ_SECONDS ?= 60
 FUZZ_SMOKE_SECONDS ?= 20
 CMAKE_GEN  := -G Ninja
 
-.PHONY: all bootstrap configure build run test sanitize bench fuzz fuzz-smoke format format-check clean
+.PHONY: all bootstrap configure build run test sanitize bench fuzz fuzz-smoke format format-check clean reference-renders
 
 all: build
 
@@ -58,6 +58,10 @@ fuzz: fuzz-build
 
 fuzz-smoke: fuzz-build
 	@bash scripts/fuzz.sh $(FUZZ_BUILD) $(FUZZ_SMOKE_SECONDS)
+
+# After a deliberate change to the painting: rewrite the pictures the render test expects.
+reference-renders: build
+	@bash scripts/reference-renders.sh $(BUILD)/quorvane-cli
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

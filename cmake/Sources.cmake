@@ -72,6 +72,19 @@ if(QV_BENCH)
   endforeach()
 endif()
 
+# The command-line tool's commands. Rendering writes SVG, so this adds Qt Svg (a Gui-level
+# module) without bringing widgets near the document.
+if(NOT QV_FUZZ)
+  find_package(Qt6 REQUIRED COMPONENTS Svg)
+  file(GLOB QV_CLI_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/cli/*.cpp)
+  list(FILTER QV_CLI_SOURCES EXCLUDE REGEX "/main\\.cpp$")
+  add_library(cli STATIC ${QV_CLI_SOURCES})
+  target_include_directories(cli PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  target_compile_options(cli PRIVATE ${QV_WARNINGS})
+  target_link_libraries(cli PUBLIC document Qt6::Svg)
+  qv_test(cli cli Qt6::Core)
+endif()
+
 if(NOT QV_CORE_ONLY AND NOT QV_FUZZ)
   find_package(Qt6 REQUIRED COMPONENTS Widgets PrintSupport Svg)
   set(CMAKE_AUTOMOC ON)
@@ -94,10 +107,9 @@ if(NOT QV_CORE_ONLY AND NOT QV_FUZZ)
   target_compile_options(quorvane PRIVATE ${QV_WARNINGS})
   target_link_libraries(quorvane PRIVATE app)
 
-  file(GLOB QV_CLI_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/cli/*.cpp)
-  add_executable(quorvane-cli ${QV_CLI_SOURCES})
+  add_executable(quorvane-cli ${PROJECT_SOURCE_DIR}/src/cli/main.cpp)
   target_compile_options(quorvane-cli PRIVATE ${QV_WARNINGS})
-  target_link_libraries(quorvane-cli PRIVATE document)
+  target_link_libraries(quorvane-cli PRIVATE cli)
 
   qv_test(app app Qt6::Widgets)
 endif()

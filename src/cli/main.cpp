@@ -1,5 +1,5 @@
 // quorvane-cli: headless use of Quorvane models for scripting and batch runs.
-#include "model/DataFileCli.h"
+#include "cli/CliRender.h"
 
 #include <iostream>
 #include <string>
@@ -8,7 +8,7 @@
 int main(int argc, char* argv[]) {
     std::ios::sync_with_stdio(false);
     std::vector<std::string> args(argv + 1, argv + argc);
-    int status = RunCli(args, std::cout, std::cerr);
+    int status = RunCliCommand(args, std::cout, std::cerr);
     std::cout.flush();
     return status;
 }

@@ -16,8 +16,6 @@
 
 namespace {
 
-constexpr int64_t DefaultMaxSteps = 1000000;
-
 bool IsBlank(const std::string& text) {
     for (char c : text)
         if (static_cast<unsigned char>(c) > ' ') return false;
@@ -140,35 +138,16 @@ TOptions ParseArguments(const std::vector<std::string>& args) {
 }
 
 int Usage(std::ostream& err, const std::string& problem) {
-    err << "quorvane-cli: " << problem << "\nTry 'quorvane-cli --help' for more information.\n";
-    return csBadUsage;
+    return CliUsageError(err, problem);
 }
 
 int CommandRun(const TOptions& options, std::ostream& out, std::ostream& err) {
-    std::string message;
-    std::unique_ptr<TDataFile> document = TDataFile::LoadModelFile(options.Files[0], message);
-    if (!document) {
-        LoadFailed(err, message);
-        return csFileError;
-    }
+    std::unique_ptr<TDataFile> document;
+    std::vector<double> offsets;
+    const int status =
+        LoadModelForCli(options.Files[0], true, options.MaxSteps, err, document, &offsets);
+    if (status != csSuccess) return status;
     TSimulationObject& simulation = *document->Simulation;
-    TCliNotifier notifier(simulation, err);
-    bool ok = false;
-    std::vector<std::string> report = ModelCheckReport(simulation, ok);
-    if (!ok) {
-        err << "There are errors in equations, cannot simulate\n";
-        for (const auto& line : report)
-            err << ForTerminal(line) << '\n';
-        return csModelErrors;
-    }
-    bool tooLong = false;
-    std::vector<double> offsets = RunToEnd(simulation, options.MaxSteps, tooLong);
-    if (tooLong) {
-        err << "quorvane-cli: the run would take " << ExpectedStepCount(simulation)
-            << " steps, more than the limit of " << options.MaxSteps
-            << "; raise it with --max-steps\n";
-        return csModelErrors;
-    }
     if (!options.HasCsv) {
         WriteResultsCsv(simulation, offsets, out);
         out.flush();
@@ -267,6 +246,14 @@ std::string CliUsage() {
                        "      Writes the model in the current file format to OUT.qvf, or over "
                        "the model\n"
                        "      itself keeping the previous file as MODEL.bak.\n"
+                       "  render MODEL.qvf OUT.png|OUT.svg|OUT.pdf [--zoom PERCENT] [--run]\n"
+                       "      Paints the whole diagram into an image, as the program shows and "
+                       "prints it.\n"
+                       "      With --run the model is first run to its stop time, so graphs, "
+                       "tables and\n"
+                       "      value labels show the results. --zoom scales the picture (10 to "
+                       "1000,\n"
+                       "      default 100). SVG and PDF keep the text as text.\n"
                        "\n"
                        "Options:\n"
                        "  --help       show this help and exit\n"
@@ -311,6 +298,41 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
 }
 
 // ---------------------------------------------------------------------------------------------
+
+int CliUsageError(std::ostream& err, const std::string& problem) {
+    err << "quorvane-cli: " << problem << "\nTry 'quorvane-cli --help' for more information.\n";
+    return csBadUsage;
+}
+
+int LoadModelForCli(const std::string& fileName, bool run, int64_t maxSteps, std::ostream& err,
+                    std::unique_ptr<TDataFile>& document, std::vector<double>* offsets) {
+    std::string message;
+    document = TDataFile::LoadModelFile(fileName, message);
+    if (!document) {
+        LoadFailed(err, message);
+        return csFileError;
+    }
+    if (!run) return csSuccess;
+    TSimulationObject& simulation = *document->Simulation;
+    TCliNotifier notifier(simulation, err);
+    bool ok = false;
+    std::vector<std::string> report = ModelCheckReport(simulation, ok);
+    if (!ok) {
+        err << "There are errors in equations, cannot simulate\n";
+        for (const auto& line : report)
+            err << ForTerminal(line) << '\n';
+        return csModelErrors;
+    }
+    bool tooLong = false;
+    std::vector<double> steps = RunToEnd(simulation, maxSteps, tooLong);
+    if (tooLong) {
+        err << "quorvane-cli: the run would take " << ExpectedStepCount(simulation)
+            << " steps, more than the limit of " << maxSteps << "; raise it with --max-steps\n";
+        return csModelErrors;
+    }
+    if (offsets) *offsets = std::move(steps);
+    return csSuccess;
+}
 
 int64_t ExpectedStepCount(const TSimulationObject& simulation) {
     const double start = simulation.StartTime, stop = simulation.StopTime;

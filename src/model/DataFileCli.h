@@ -5,8 +5,11 @@
 
 #include "model/SimulationObjects.h"
 
+class TDataFile;
+
 #include <cstdint>
 #include <iosfwd>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,6 +27,17 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
 
 // The text of the help (--help).
 std::string CliUsage();
+// Reports a usage problem with the pointer to --help; returns csBadUsage.
+int CliUsageError(std::ostream& err, const std::string& problem);
+
+inline constexpr int64_t DefaultMaxSteps = 1000000;
+
+// Loads a model for a command and, with run, checks it and runs it to its stop time,
+// reporting load failures, check messages and evaluation warnings to err. Returns
+// csSuccess with document set, or the status the command should exit with. offsets, when
+// given, receives the time offsets of the run's steps.
+int LoadModelForCli(const std::string& fileName, bool run, int64_t maxSteps, std::ostream& err,
+                    std::unique_ptr<TDataFile>& document, std::vector<double>* offsets = nullptr);
 
 // Runs the model as the program's Run does, from reset until finished, after a
 // successful check. Returns the time offsets of the computed steps (the times of the
