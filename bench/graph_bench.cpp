@@ -24,13 +24,13 @@ constexpr int PointCount = 100000;
 
 // Fonts need a GUI application; painting needs no display.
 void EnsureApplication() {
-    static std::unique_ptr<QGuiApplication> application;
     if (QCoreApplication::instance()) return;
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     static int argc = 1;
     static char name[] = "graph_bench";
     static char* argv[] = {name, nullptr};
-    application = std::make_unique<QGuiApplication>(argc, argv);
+    // Kept to the end of the process: Qt must not be torn down after its own statics.
+    new QGuiApplication(argc, argv);
 }
 
 struct TGraphFixture {
