@@ -1,0 +1,113 @@
+// Tick labels beside and below a plot.
+#include "output/GraphCanvas.h"
+#include "output/GraphDrawing.h"
+#include "output/GraphLabelRules.h"
+
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+
+// A scale that a value can be placed on.
+bool UsableScale(double max, double min) {
+    return max > min && std::isfinite(max) && std::isfinite(min) && std::isfinite(max - min);
+}
+
+void TextRightAligned(QPainter& canvas, int32_t right, int32_t y, const QString& text) {
+    TextAt(canvas, right - TextWidth(canvas, text), y, text);
+}
+
+} // namespace
+
+TLabelSpan ValueLabelSpan(const TTickList& ticks) {
+    const auto count = static_cast<int32_t>(ticks.size());
+    if (count == 0) return {};
+    if (count < 3) return {0, count - 1};
+    auto at = [&](int32_t i) { return TickValue(ticks[static_cast<size_t>(i)]); };
+    TLabelSpan span;
+    span.First = SameValue(at(2) - at(1), at(1) - at(0)) ? 0 : 1;
+    span.Last = SameValue(at(count - 1) - at(count - 2), at(count - 2) - at(count - 3)) ? count - 1
+                                                                                        : count - 2;
+    return span;
+}
+
+std::vector<bool> TimeLabelsShown(const std::vector<int32_t>& xs,
+                                  const std::vector<int32_t>& widths) {
+    std::vector<bool> shown(xs.size(), true);
+    bool afterSkipped = false;
+    for (size_t i = 0; i + 1 < xs.size() && i < widths.size(); ++i) {
+        if (afterSkipped) {
+            afterSkipped = false;
+            continue;
+        }
+        if (static_cast<int64_t>(xs[i]) + widths[i] + 2 >= xs[i + 1]) {
+            shown[i] = false;
+            afterSkipped = true;
+        }
+    }
+    return shown;
+}
+
+void DrawValueLabels(const TDrawRect& rect, QPainter& canvas, const TTickList& ticks,
+                     int32_t fontSize, double max, double min) {
+    SetLabelFont(canvas, fontSize);
+    if (!UsableScale(max, min)) return;
+    const int32_t halfHeight = std::abs(FontHeight(canvas)) / 2;
+    const TLabelSpan span = ValueLabelSpan(ticks);
+    for (int32_t i = span.First; i <= span.Last; ++i) {
+        const std::string& tick = ticks[static_cast<size_t>(i)];
+        const double v = TickValue(tick);
+        const int32_t y =
+            TruncToInt((v - min) * (rect.Top - rect.Bottom + 1) / (max - min) + rect.Bottom - 1) -
+            halfHeight;
+        TextRightAligned(canvas, rect.Right, y, QString::fromStdString(tick));
+    }
+}
+
+void DrawValueLabelsBetween(const TDrawRect& rect, QPainter& canvas, const TTickList& ticks,
+                            int32_t fontSize, double max, double min) {
+    SetLabelFont(canvas, fontSize);
+    auto limitText = [](double value) {
+        return QString::fromStdString(FormatFloat(value > 1000000 ? "0.00E+00" : "0.##", value));
+    };
+    TextRightAligned(canvas, rect.Right, rect.Top + 4, limitText(max));
+    TextRightAligned(canvas, rect.Right, rect.Bottom - 18, limitText(min));
+    if (!UsableScale(max, min)) return;
+    const int32_t fontHeight = std::abs(FontHeight(canvas));
+    const int32_t bandTop = rect.Top + 11;
+    const int32_t bandBottom = rect.Bottom - 11;
+    for (size_t i = 1; i + 1 < ticks.size(); ++i) {
+        const double v = TickValue(ticks[i]);
+        const int32_t y =
+            TruncToInt((v - min) * (rect.Top - rect.Bottom + 23) / (max - min) + bandBottom - 1) -
+            fontHeight / 2;
+        // Keep clear of the two edit boxes at the ends of the column.
+        if (std::abs(static_cast<int64_t>(y) - bandTop) > 12 &&
+            std::abs(static_cast<int64_t>(y) - bandBottom) > fontHeight + 12)
+            TextRightAligned(canvas, rect.Right, y, QString::fromStdString(ticks[i]));
+    }
+}
+
+void DrawTimeLabels(const TDrawRect& rect, QPainter& canvas, const std::string& title,
+                    int32_t fontSize, const TTickList& ticks, double max, double min) {
+    SetLabelFont(canvas, fontSize);
+    const int32_t width = rect.Right - rect.Left;
+    // Without a span every label sits at the left end rather than nowhere in particular.
+    const double perUnit = UsableScale(max, min) ? width / (max - min) : 0;
+    std::vector<int32_t> xs;
+    std::vector<int32_t> widths;
+    std::vector<QString> texts;
+    for (const std::string& tick : ticks) {
+        texts.push_back(QString::fromStdString(tick));
+        xs.push_back(TruncToInt((TickValue(tick) - min) * perUnit) + rect.Left);
+        widths.push_back(TextWidth(canvas, texts.back()));
+    }
+    const std::vector<bool> shown = TimeLabelsShown(xs, widths);
+    for (size_t i = 0; i < texts.size(); ++i)
+        if (shown[i])
+            TextAt(canvas, xs[i] - static_cast<int32_t>(std::floor(widths[i] / 2.0)), rect.Top + 5,
+                   texts[i]);
+    const QString titleText = QString::fromStdString(title);
+    TextAt(canvas, rect.Left + (width - TextWidth(canvas, titleText)) / 2, rect.Top + 18,
+           titleText);
+}
