@@ -3,6 +3,7 @@
 #include "output/GraphDrawing.h"
 #include "output/GraphLabelRules.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -11,6 +12,14 @@ namespace {
 // A scale that a value can be placed on.
 bool UsableScale(double max, double min) {
     return max > min && std::isfinite(max) && std::isfinite(min) && std::isfinite(max - min);
+}
+
+// origin + Trunc(offset), kept well inside the 32-bit range so that text placement cannot
+// overflow whatever ticks a caller passes.
+int32_t PixelAt(double offset, int32_t origin) {
+    constexpr int64_t limit = int64_t{1} << 30;
+    return static_cast<int32_t>(
+        std::clamp(static_cast<int64_t>(TruncToInt(offset)) + origin, -limit, limit));
 }
 
 void TextRightAligned(QPainter& canvas, int32_t right, int32_t y, const QString& text) {
@@ -57,9 +66,8 @@ void DrawValueLabels(const TDrawRect& rect, QPainter& canvas, const TTickList& t
     for (int32_t i = span.First; i <= span.Last; ++i) {
         const std::string& tick = ticks[static_cast<size_t>(i)];
         const double v = TickValue(tick);
-        const int32_t y =
-            TruncToInt((v - min) * (rect.Top - rect.Bottom + 1) / (max - min) + rect.Bottom - 1) -
-            halfHeight;
+        const int32_t y = PixelAt(
+            (v - min) * (rect.Top - rect.Bottom + 1) / (max - min) + rect.Bottom - 1, -halfHeight);
         TextRightAligned(canvas, rect.Right, y, QString::fromStdString(tick));
     }
 }
@@ -79,8 +87,8 @@ void DrawValueLabelsBetween(const TDrawRect& rect, QPainter& canvas, const TTick
     for (size_t i = 1; i + 1 < ticks.size(); ++i) {
         const double v = TickValue(ticks[i]);
         const int32_t y =
-            TruncToInt((v - min) * (rect.Top - rect.Bottom + 23) / (max - min) + bandBottom - 1) -
-            fontHeight / 2;
+            PixelAt((v - min) * (rect.Top - rect.Bottom + 23) / (max - min) + bandBottom - 1,
+                    -(fontHeight / 2));
         // Keep clear of the two edit boxes at the ends of the column.
         if (std::abs(static_cast<int64_t>(y) - bandTop) > 12 &&
             std::abs(static_cast<int64_t>(y) - bandBottom) > fontHeight + 12)
@@ -99,7 +107,7 @@ void DrawTimeLabels(const TDrawRect& rect, QPainter& canvas, const std::string& 
     std::vector<QString> texts;
     for (const std::string& tick : ticks) {
         texts.push_back(QString::fromStdString(tick));
-        xs.push_back(TruncToInt((TickValue(tick) - min) * perUnit) + rect.Left);
+        xs.push_back(PixelAt((TickValue(tick) - min) * perUnit, rect.Left));
         widths.push_back(TextWidth(canvas, texts.back()));
     }
     const std::vector<bool> shown = TimeLabelsShown(xs, widths);

@@ -229,6 +229,36 @@ TEST(GraphLayoutTest, PaintedControlHasLabelsLeftOfAndBelowThePlot) {
     EXPECT_EQ(picture.Ink(QRect(0, 291, 400, 10)), 0);
 }
 
+TEST(GraphLayoutTest, DamagedFramesAndScalesStayWithinReach) {
+    const int32_t most = std::numeric_limits<int32_t>::max();
+    struct TCase {
+        TDrawRect Frame;
+        double S;
+    };
+    const TCase cases[] = {
+        {{-most, -most, most, most}, 1},
+        {{most - 200, most - 200, most, most}, 1},
+        {{0, 0, 400, 300}, 1e12},
+        {{0, 0, 400, 300}, -1e12},
+        {{0, 0, 400, 300}, std::numeric_limits<double>::quiet_NaN()},
+    };
+    for (const auto& c : cases) {
+        TPicture picture(400, 300);
+        TGraphLayoutFixture f;
+        f.Entry(f.Element("Sales", {1, 2}));
+        f.Graph.FrameRect = c.Frame;
+        const TGraphLayout layout = LayoutGraph(f.Graph, c.Frame, picture.Canvas, c.S);
+        EXPECT_LE(layout.Plot.Left, 1 << 29);
+        EXPECT_GE(layout.Plot.Left, -(1 << 29));
+        PaintGraphControl(f.Graph, picture.Canvas, qRgb(0, 0, 0), c.S);
+    }
+    // Ticks far outside the limits are placed off the picture, not wrapped round.
+    TPicture picture(200, 100);
+    DrawTimeLabels({0, 0, 200, 100}, picture.Canvas, "", 8, {"1e300", "-1e300"}, 10, 0);
+    DrawValueLabels({0, 0, 200, 100}, picture.Canvas, {"1e300", "-1e300", "5"}, 8, 10, 0);
+    EXPECT_EQ(picture.Ink(QRect(0, 0, 200, 100)), 0);
+}
+
 TEST(GraphLayoutTest, NothingIsPaintedWithoutASimulation) {
     TVariableObject loose; // belongs to no model; outlives the graph that shows it
     TPicture picture(400, 300);
