@@ -1,6 +1,7 @@
 // The graph control's content: where plot, labels and legend go, and painting them.
 #include "output/GraphCanvas.h"
 #include "output/GraphDrawing.h"
+#include "output/GraphLabelRules.h"
 
 #include <algorithm>
 #include <cmath>
@@ -49,19 +50,12 @@ void ChooseLimits(const TGraphInstance& graph, TGraphLayout& layout) {
     layout.Max = max;
 }
 
-// Pixel sums below stay far from the 32-bit limits even for a damaged frame or scale; no
-// real view comes near these bounds.
-TDrawRect Bounded(const TDrawRect& r) {
-    auto bound = [](int32_t v) { return std::clamp(v, -(1 << 28), 1 << 28); };
-    return {bound(r.Left), bound(r.Top), bound(r.Right), bound(r.Bottom)};
-}
-
 } // namespace
 
 TGraphLayout LayoutGraph(const TGraphInstance& graph, const TDrawRect& frame, QPainter& canvas,
                          double scale) {
-    const TDrawRect control = Bounded(frame);
-    const double s = std::isnan(scale) ? 0 : std::clamp(scale, -10000.0, 10000.0);
+    const TDrawRect control = BoundedRect(frame);
+    const double s = BoundedScale(scale);
     TGraphLayout layout;
     layout.FontSize = TruncToInt(8 * s);
     layout.Min = graph.YMin;

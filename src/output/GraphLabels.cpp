@@ -57,9 +57,10 @@ std::vector<bool> TimeLabelsShown(const std::vector<int32_t>& xs,
     return shown;
 }
 
-void DrawValueLabels(const TDrawRect& rect, QPainter& canvas, const TTickList& ticks,
+void DrawValueLabels(const TDrawRect& labelRect, QPainter& canvas, const TTickList& ticks,
                      int32_t fontSize, double max, double min) {
     SetLabelFont(canvas, fontSize);
+    const TDrawRect rect = BoundedRect(labelRect);
     if (!UsableScale(max, min)) return;
     const int32_t halfHeight = std::abs(FontHeight(canvas)) / 2;
     const TLabelSpan span = ValueLabelSpan(ticks);
@@ -72,9 +73,10 @@ void DrawValueLabels(const TDrawRect& rect, QPainter& canvas, const TTickList& t
     }
 }
 
-void DrawValueLabelsBetween(const TDrawRect& rect, QPainter& canvas, const TTickList& ticks,
+void DrawValueLabelsBetween(const TDrawRect& labelRect, QPainter& canvas, const TTickList& ticks,
                             int32_t fontSize, double max, double min) {
     SetLabelFont(canvas, fontSize);
+    const TDrawRect rect = BoundedRect(labelRect);
     auto limitText = [](double value) {
         return QString::fromStdString(FormatFloat(value > 1000000 ? "0.00E+00" : "0.##", value));
     };
@@ -96,9 +98,10 @@ void DrawValueLabelsBetween(const TDrawRect& rect, QPainter& canvas, const TTick
     }
 }
 
-void DrawTimeLabels(const TDrawRect& rect, QPainter& canvas, const std::string& title,
+void DrawTimeLabels(const TDrawRect& labelRect, QPainter& canvas, const std::string& title,
                     int32_t fontSize, const TTickList& ticks, double max, double min) {
     SetLabelFont(canvas, fontSize);
+    const TDrawRect rect = BoundedRect(labelRect);
     const int32_t width = rect.Right - rect.Left;
     // Without a span every label sits at the left end rather than nowhere in particular.
     const double perUnit = UsableScale(max, min) ? width / (max - min) : 0;

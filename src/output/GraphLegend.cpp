@@ -2,6 +2,7 @@
 // wrapped into rows.
 #include "output/GraphCanvas.h"
 #include "output/GraphDrawing.h"
+#include "output/GraphLabelRules.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -26,8 +27,10 @@ bool StartsNewRow(double remaining, int32_t rowWidth, int32_t textWidth, double 
 
 } // namespace
 
-int32_t LegendHeight(const TVariableDataLinkList& series, int32_t width, QPainter& canvas,
-                     int32_t fontSize, double s) {
+int32_t LegendHeight(const TVariableDataLinkList& series, int32_t availableWidth, QPainter& canvas,
+                     int32_t fontSize, double scale) {
+    const int32_t width = std::clamp(availableWidth, -(1 << 28), 1 << 28);
+    const double s = BoundedScale(scale);
     SetCanvasFont(canvas, fontSize);
     const int32_t lineHeight = std::abs(FontHeight(canvas));
     const int32_t rowWidth = width - 4;
@@ -49,8 +52,10 @@ int32_t LegendHeight(const TVariableDataLinkList& series, int32_t width, QPainte
     return TruncToInt(4 * s) + (lineHeight + 2) * rows;
 }
 
-void DrawLegend(const TVariableDataLinkList& series, const TDrawRect& rect, QPainter& canvas,
-                int32_t fontSize, double s) {
+void DrawLegend(const TVariableDataLinkList& series, const TDrawRect& legendRect, QPainter& canvas,
+                int32_t fontSize, double scale) {
+    const TDrawRect rect = BoundedRect(legendRect);
+    const double s = BoundedScale(scale);
     SetCanvasFont(canvas, fontSize);
     canvas.setBrush(Qt::NoBrush);
     canvas.setPen(QPen(QColor(Qt::black), 1));

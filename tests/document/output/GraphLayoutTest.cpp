@@ -252,6 +252,20 @@ TEST(GraphLayoutTest, DamagedFramesAndScalesStayWithinReach) {
         EXPECT_GE(layout.Plot.Left, -(1 << 29));
         PaintGraphControl(f.Graph, picture.Canvas, qRgb(0, 0, 0), c.S);
     }
+    // The legend and label painters on their own, with damaged rectangles and scales.
+    const TDrawRect huge{-most, -most, most, most};
+    for (double s : {1.0, 1e12, -1e12, std::numeric_limits<double>::quiet_NaN()}) {
+        TPicture picture(100, 100);
+        TGraphLayoutFixture f;
+        f.Entry(f.Element("Sales"));
+        f.Entry(f.Element("Costs"));
+        EXPECT_GE(LegendHeight(f.Graph.Series, most, picture.Canvas, 8, s), 0);
+        EXPECT_GE(LegendHeight(f.Graph.Series, -most, picture.Canvas, 8, s), 0);
+        DrawLegend(f.Graph.Series, huge, picture.Canvas, 8, s);
+        DrawValueLabels(huge, picture.Canvas, CalcValueTicks(10, 0), 8, 10, 0);
+        DrawValueLabelsBetween(huge, picture.Canvas, CalcValueTicks(10, 0), 8, 10, 0);
+        DrawTimeLabels(huge, picture.Canvas, "Months", 8, CalcTimeTicks("", nullptr, 10, 0), 10, 0);
+    }
     // Ticks far outside the limits are placed off the picture, not wrapped round.
     TPicture picture(200, 100);
     DrawTimeLabels({0, 0, 200, 100}, picture.Canvas, "", 8, {"1e300", "-1e300"}, 10, 0);
