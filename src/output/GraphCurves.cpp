@@ -133,15 +133,19 @@ int64_t PointInForce(const std::vector<TDataPoint>& points, double startTime, do
                                                                  : -1;
 }
 
+void SetCurvePen(QPainter& canvas, QRgb colour) {
+    QPen pen = canvas.pen();
+    pen.setColor(QColor(colour));
+    pen.setStyle(Qt::SolidLine);
+    canvas.setPen(pen);
+}
+
 void PlotSeries(const std::vector<TDataPoint>& points, QPainter& canvas, const TPlotArea& area,
                 bool showAfterNow, bool showBeforeNow, QRgb colour, double startTime) {
     if (points.empty() || !CanPlot(area)) return;
     const TClipBox box = CurveBox(canvas, area);
     if (box.IsEmpty()) return;
-    QPen pen = canvas.pen();
-    pen.setColor(QColor(colour));
-    pen.setStyle(Qt::SolidLine);
-    canvas.setPen(pen);
+    SetCurvePen(canvas, colour);
 
     TEdgePen plotter(canvas, box, area.Rect.Top, static_cast<int64_t>(area.Rect.Bottom) - 1);
     const double span = area.EndOff - area.StartOff;

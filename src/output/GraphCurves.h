@@ -72,6 +72,8 @@ int64_t ValueRow(const TPlotArea& area, double value);
 // The curves' box: the columns Left to Left + W and the rows Top to Bottom - 1, as far as
 // the canvas shows them.
 TClipBox CurveBox(const QPainter& canvas, const TPlotArea& area);
+// The caller's pen (its width) in the curve's colour, solid.
+void SetCurvePen(QPainter& canvas, QRgb colour);
 
 // The point in force at time T (an absolute time): k - 1 for the first k in 1 .. n - 1 with
 // startTime + t(k-1) <= T < startTime + t(k); else the last point when T is at or after it

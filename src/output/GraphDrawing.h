@@ -69,6 +69,9 @@ struct TPlotArea {
     double EndOff = 0;
     double StartOff = 0;
 };
+// The area for a plot rectangle, value limits and time window.
+TPlotArea MakePlotArea(const TDrawRect& rect, double minY, double maxY, double startOff,
+                       double endOff, double nowOff);
 
 // A simulated, derived or kept series: one point per pixel column at most (found by binary
 // search), values beyond the plot drawn on its edge. The caller sets the pen width.
@@ -78,8 +81,8 @@ void PlotSeries(const std::vector<TDataPoint>& points, QPainter& canvas, const T
 // interpolated at the view start, Now and the view end, and gaps where points are more
 // than interval apart.
 void PlotSketch(const std::vector<TDataPoint>& points, QPainter& canvas, const TPlotArea& area,
-                bool stepwise, bool showBeforeNow, bool showAfterNow, QRgb colour,
-                double interval, bool wholeRun);
+                bool stepwise, bool showBeforeNow, bool showAfterNow, QRgb colour, double interval,
+                bool wholeRun);
 
 // One element's Sketched, Derived and Simulated series in the document colours. With
 // autoScale (or an infinite limit) the data widen max and min.

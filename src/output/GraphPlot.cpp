@@ -37,20 +37,6 @@ bool Finite(double min, double max) {
     return std::isfinite(min) && std::isfinite(max);
 }
 
-TPlotArea MakeArea(const TDrawRect& rect, double min, double max, double startOff, double endOff,
-                   double nowOff) {
-    TPlotArea area;
-    area.Rect = rect;
-    area.MinY = min;
-    area.MaxY = max;
-    area.H = rect.Top - rect.Bottom + 1;
-    area.W = rect.Right - rect.Left + 1;
-    area.NowOff = nowOff;
-    area.EndOff = endOff;
-    area.StartOff = startOff;
-    return area;
-}
-
 // The box the frame and grid lines keep to: the plot, with the axis tick below it.
 TClipBox FrameBox(const QPainter& canvas, const TDrawRect& rect) {
     const TClipBox plot{static_cast<double>(rect.Left), static_cast<double>(rect.Top),
@@ -156,7 +142,7 @@ TGraphScale DrawVariableGraph(TVariableObject& variable, const TDrawRect& rect, 
     const double endOff = wholeRun ? simulation->StopTime - simulation->StartTime
                                    : simulation->ViewStop - simulation->StartTime;
     const TPlotArea area =
-        MakeArea(rect, min, max, startOff, endOff, simulation->Now - simulation->StartTime);
+        MakePlotArea(rect, min, max, startOff, endOff, simulation->Now - simulation->StartTime);
 
     DrawFrame(canvas, rect);
     DrawNowAndZero(canvas, area);
@@ -198,8 +184,8 @@ TGraphScale DrawSeriesGraph(const TVariableDataLinkList& series, const TDrawRect
     if (!simulation) return {min, max};
 
     const double start = simulation->StartTime;
-    const TPlotArea area = MakeArea(rect, min, max, simulation->ViewStart - start,
-                                    simulation->ViewStop - start, simulation->Now - start);
+    const TPlotArea area = MakePlotArea(rect, min, max, simulation->ViewStart - start,
+                                        simulation->ViewStop - start, simulation->Now - start);
     DrawFrame(canvas, rect);
     if (valueTicks && Finite(min, max))
         DrawValueGrid(canvas, area, *valueTicks, qRgb(128, 128, 128), [](double) { return false; });
@@ -221,4 +207,18 @@ TGraphScale DrawSeriesGraph(const TVariableDataLinkList& series, const TDrawRect
     }
     SetCurveWidth(canvas, 1);
     return {min, max};
+}
+
+TPlotArea MakePlotArea(const TDrawRect& rect, double minY, double maxY, double startOff,
+                       double endOff, double nowOff) {
+    TPlotArea area;
+    area.Rect = rect;
+    area.MinY = minY;
+    area.MaxY = maxY;
+    area.H = rect.Top - rect.Bottom + 1;
+    area.W = rect.Right - rect.Left + 1;
+    area.NowOff = nowOff;
+    area.EndOff = endOff;
+    area.StartOff = startOff;
+    return area;
 }

@@ -211,10 +211,7 @@ void PlotSketch(const std::vector<TDataPoint>& points, QPainter& canvas, const T
     if (points.empty() || !CanPlot(area)) return;
     const TClipBox box = CurveBox(canvas, area);
     if (box.IsEmpty()) return;
-    QPen pen = canvas.pen();
-    pen.setColor(QColor(colour));
-    pen.setStyle(Qt::SolidLine);
-    canvas.setPen(pen);
+    SetCurvePen(canvas, colour);
     TSketchPlotter(points, canvas, box, area, stepwise, showBeforeNow, showAfterNow, interval,
                    wholeRun)
         .Run();

@@ -58,20 +58,6 @@ inline int32_t Ink(const QImage& image, int32_t left, int32_t top, int32_t right
     return count;
 }
 
-inline TPlotArea MakePlotArea(const TDrawRect& rect, double minY, double maxY, double startOff,
-                              double endOff, double nowOff) {
-    TPlotArea area;
-    area.Rect = rect;
-    area.MinY = minY;
-    area.MaxY = maxY;
-    area.H = rect.Top - rect.Bottom + 1;
-    area.W = rect.Right - rect.Left + 1;
-    area.NowOff = nowOff;
-    area.EndOff = endOff;
-    area.StartOff = startOff;
-    return area;
-}
-
 // Where the graphs put a value and a time offset, worked out here on its own.
 inline int32_t RowOf(const TPlotArea& area, double value) {
     return static_cast<int32_t>(
