@@ -71,15 +71,8 @@ BENCHMARK(BM_GraphControl400x300)->Unit(benchmark::kMillisecond);
 void BM_PlotSeries100k(benchmark::State& state) {
     TGraphFixture fixture;
     QImage image(400, 300, QImage::Format_RGB32);
-    TPlotArea area;
-    area.Rect = {54, 3, 390, 270};
-    area.MinY = -100;
-    area.MaxY = 300;
-    area.H = area.Rect.Top - area.Rect.Bottom + 1;
-    area.W = area.Rect.Right - area.Rect.Left + 1;
-    area.StartOff = 0;
-    area.EndOff = PointCount - 1;
-    area.NowOff = PointCount / 2.0;
+    const TPlotArea area =
+        MakePlotArea({54, 3, 390, 270}, -100, 300, 0, PointCount - 1, PointCount / 2.0);
     const auto& points = fixture.model.Variables[0]->Simulated.Points;
     for (auto _ : state) {
         QPainter canvas(&image);
