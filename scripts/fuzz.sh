@@ -12,7 +12,7 @@ for target in "$build"/fuzz_*; do
   work=$(mktemp -d)
   cp -r "$root/fuzz/corpus/$name/." "$work/" 2>/dev/null || true
   echo "== fuzzing $name for ${seconds}s"
-  if ! QT_QPA_PLATFORM=offscreen "$target" "$work" -max_total_time="$seconds" -max_len=65536 \
+  if ! QT_QPA_PLATFORM=offscreen LSAN_OPTIONS="suppressions=$root/scripts/lsan.supp" "$target" "$work" -max_total_time="$seconds" -max_len=65536 \
        -rss_limit_mb=2048 -timeout=10 -print_final_stats=1 -artifact_prefix="$build/crash-$name-" 2>"$build/fuzz-$name.log"; then
     echo "fuzz target $name failed; see $build/fuzz-$name.log"
     tail -n 40 "$build/fuzz-$name.log"
