@@ -81,6 +81,28 @@ void BM_PlotSeries100k(benchmark::State& state) {
 }
 BENCHMARK(BM_PlotSeries100k)->Unit(benchmark::kMicrosecond);
 
+// For comparison: finding each column's point by scanning from the first point, the way a
+// straightforward walk would, without drawing anything.
+void BM_LinearColumnSearch100k(benchmark::State& state) {
+    TGraphFixture fixture;
+    const auto& points = fixture.model.Variables[0]->Simulated.Points;
+    const int32_t width = 390 - 54 + 1;
+    const double endOff = PointCount - 1;
+    for (auto _ : state) {
+        int64_t found = 0;
+        for (int32_t c = 0; c <= width; ++c) {
+            const double time = endOff * c / width;
+            for (size_t k = 1; k < points.size(); ++k)
+                if (points[k - 1].Time <= time && time < points[k].Time) {
+                    found += static_cast<int64_t>(k);
+                    break;
+                }
+        }
+        benchmark::DoNotOptimize(found);
+    }
+}
+BENCHMARK(BM_LinearColumnSearch100k)->Unit(benchmark::kMillisecond);
+
 fs::path LargestExample() {
     fs::path largest;
     uintmax_t size = 0;
