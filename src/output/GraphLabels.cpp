@@ -104,13 +104,15 @@ void DrawTimeLabels(const TDrawRect& labelRect, QPainter& canvas, const std::str
     const TDrawRect rect = BoundedRect(labelRect);
     const int32_t width = rect.Right - rect.Left;
     // Without a span every label sits at the left end rather than nowhere in particular.
-    const double perUnit = UsableScale(max, min) ? width / (max - min) : 0;
+    const bool spanned = UsableScale(max, min);
     std::vector<int32_t> xs;
     std::vector<int32_t> widths;
     std::vector<QString> texts;
     for (const std::string& tick : ticks) {
         texts.push_back(QString::fromStdString(tick));
-        xs.push_back(PixelAt((TickValue(tick) - min) * perUnit, rect.Left));
+        // Multiplied before dividing: the other order truncates some ticks a pixel short.
+        xs.push_back(
+            PixelAt(spanned ? (TickValue(tick) - min) * width / (max - min) : 0, rect.Left));
         widths.push_back(TextWidth(canvas, texts.back()));
     }
     const std::vector<bool> shown = TimeLabelsShown(xs, widths);

@@ -189,6 +189,29 @@ TEST(GraphLabelsTest, TimeLabelsOnANarrowAxisShowEveryOtherStartingWithTheSecond
     }
 }
 
+TEST(GraphLabelsTest, TimeLabelSitsWhereItsOffsetTimesTheWidthOverTheSpanPutsIt) {
+    // 13 x 107 / 13 is exactly 107 where 13 x (107 / 13) gives 106.99..., and the other way
+    // round for 0.7 x 106 / 0.7.
+    struct TCase {
+        std::string Tick;
+        double Max;
+        int32_t Width;
+        int32_t ExpectedX;
+    };
+    const TCase cases[] = {{"13", 13, 107, 107}, {"0.7", 0.7, 106, 105}, {"6.6", 11, 105, 63}};
+    for (const auto& c : cases) {
+        TPicture drawn(200, 40);
+        DrawTimeLabels({0, 0, c.Width, 40}, drawn.Canvas, "", 8, {c.Tick}, c.Max, 0);
+        drawn.Canvas.end();
+        TPicture expected(200, 40);
+        SetLabelFont(expected.Canvas, 8);
+        const QString text = QString::fromStdString(c.Tick);
+        TextAt(expected.Canvas, c.ExpectedX - TextWidth(expected.Canvas, text) / 2, 5, text);
+        expected.Canvas.end();
+        EXPECT_TRUE(drawn.Image == expected.Image) << c.Tick;
+    }
+}
+
 TEST(GraphLabelsTest, TimeTitleIsCentredBelowTheLabels) {
     TPicture picture(400, 60);
     DrawTimeLabels({0, 10, 400, 60}, picture.Canvas, "Months", 8, {}, 24, 0);
