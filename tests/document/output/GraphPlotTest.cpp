@@ -364,6 +364,59 @@ TEST(GraphPlotTest, GridsSitAtTheTicksInGreyDots) {
     EXPECT_EQ(Count(bare, 0, 0, Width - 1, Height - 1, Grey), 0);
 }
 
+TEST(GraphPlotTest, ElementGraphGridsAreBlackWithoutRowsAtZeroOrMin) {
+    TGraphModel graph;
+    graph.Model.Now = -1;
+    TVariableObject* element = graph.Element();
+    // A list whose second entry is min itself, as a rounded tick can be.
+    const TTickList values{"-50", "-50", "-25", "0", "25", "50", "50"};
+    const TTickList times{"0", "5", "10", "15", "20"};
+    const QImage image = Paint(Width, Height, [&](QPainter& canvas) {
+        DrawVariableGraph(*element, Plot, canvas, &times, &values, 50, -50, false, false, {});
+    });
+    const TPlotArea area = graph.Area(-50, 50);
+    EXPECT_EQ(Count(image, 0, 0, Width - 1, Height - 1, Grey), 0);
+    for (double value : {-25.0, 25.0, 50.0}) {
+        const int32_t row = RowOf(area, value);
+        EXPECT_GT(Count(image, Plot.Left + 1, row, Plot.Right, row, Black), 50) << value;
+    }
+    // The zero line is solid; no dotted row is drawn over it, and none at min above the axis.
+    EXPECT_EQ(Count(image, Plot.Left + 1, RowOf(area, 0), Plot.Right, RowOf(area, 0), Black), 199);
+    EXPECT_EQ(Count(image, Plot.Left + 1, Plot.Bottom - 2, Plot.Right, Plot.Bottom - 2, Black), 0);
+    for (double time : {5.0, 10.0, 15.0}) {
+        const int32_t column = ColumnOf(area, time);
+        EXPECT_GT(Count(image, column, Plot.Top, column, Plot.Bottom - 2, Black), 25) << time;
+    }
+}
+
+TEST(GraphPlotTest, ElementGraphTimeGridSpansTheRunAndSeriesGraphTheView) {
+    TGraphModel graph;
+    graph.Model.Now = -1;
+    graph.Model.StartTime = 100;
+    graph.Model.StopTime = 140;
+    graph.Model.ViewStart = 110;
+    graph.Model.ViewStop = 130;
+    TVariableObject* element = graph.Element();
+    graph.Entry(element);
+    const TTickList times{"110", "120", "125"};
+    const QImage one = Paint(Width, Height, [&](QPainter& canvas) {
+        DrawVariableGraph(*element, Plot, canvas, &times, nullptr, 10, 0, false, true, {});
+    });
+    const QImage many = Paint(Width, Height, [&](QPainter& canvas) {
+        DrawSeriesGraph(graph.Series, Plot, canvas, &times, nullptr, 10, 0);
+    });
+    auto dots = [&](const QImage& image, QRgb colour, int32_t column) {
+        return Count(image, column, Plot.Top, column, Plot.Bottom - 2, colour);
+    };
+    const int32_t w = Plot.Right - Plot.Left + 1;
+    // Element graph: (t - StartTime) * W / (StopTime - StartTime) + Left.
+    EXPECT_GT(dots(one, Black, Plot.Left + (120 - 100) * w / 40), 25);
+    EXPECT_GT(dots(one, Black, Plot.Left + (125 - 100) * w / 40), 25);
+    // Series graph: (t - ViewStart) * W / (ViewStop - ViewStart) + Left.
+    EXPECT_GT(dots(many, Grey, Plot.Left + (120 - 110) * w / 20), 25);
+    EXPECT_GT(dots(many, Grey, Plot.Left + (125 - 110) * w / 20), 25);
+}
+
 // ---------------------------------------------------------------------------------------------
 // The binary search against walking the points from the start at every column.
 
