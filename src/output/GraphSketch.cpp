@@ -55,10 +55,18 @@ private:
 
     // Once the curve has started, points further apart than the sketch interval leave a gap.
     void UpdatePen(double time) {
-        if (Started) PenDown = PreviousValid && time - PreviousTime < Interval + Tolerance;
+        if (Started)
+            PenDown = !InGap && PreviousValid && time - PreviousTime < Interval + Tolerance;
+    }
+
+    // Whether point i - 1 and point i are close enough to be joined. Before the first point
+    // the curve is held at its value.
+    bool Joined(size_t i) const {
+        return i == 0 || Points[i].Time - Points[i - 1].Time < Interval + Tolerance;
     }
 
     void BecomePrevious(double time, const TSpot& spot) {
+        InGap = false;
         PreviousTime = time;
         PreviousX = spot.X;
         PreviousY = spot.Y;
@@ -114,13 +122,18 @@ private:
 
     void AddStart(size_t i) { AddMarker(i, S, Area.Rect.Left); }
     void AddNow(size_t i) { AddMarker(i, N, Column(N)); }
-    // The start and Now points carry the curve on: they become the previous point.
+    // The start and Now points carry the curve on: they become the previous point. One that
+    // falls in a gap is neither drawn to nor from, as the gap shows when the view holds both
+    // of its ends.
     void AddMarker(size_t i, double time, int64_t x) {
         const TSpot spot = Spot(x, ValueBetween(i, time, true));
+        if (!Joined(i)) PenDown = false;
         DrawTo(spot);
         BecomePrevious(time, spot);
+        InGap = !Joined(i);
     }
     void AddEnd(size_t i) {
+        if (!Joined(i)) PenDown = false;
         DrawTo(Spot(static_cast<int64_t>(Area.Rect.Left) + Area.W, ValueBetween(i, E, false)));
         EndDone = true;
     }
@@ -200,6 +213,8 @@ private:
     int64_t PreviousX = -1;
     int64_t PreviousY = -1;
     bool PreviousValid = true;
+    // The previous point is a start or Now point in a gap.
+    bool InGap = false;
     uint8_t Clip = NoneYet;
 };
 

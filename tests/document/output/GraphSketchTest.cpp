@@ -150,6 +150,10 @@ TEST(GraphSketchTest, BoundaryPointsAreInterpolatedAtStartNowAndEnd) {
          0, 20, 10, true, true, {{0.5, 60}, {2.5, 60}, {4.9, 60}, {7.5, 65}}, 1, 0},
         {"whole view before the first point", {{30, 40}, {31, 80}},
          0, 20, 10, true, true, {{0.5, 40}, {10, 40}, {19.5, 40}}, 1, 0},
+        {"before Now only, the next point beyond the view end", {{0, 20}, {8, 40}, {30, 80}},
+         0, 20, 12, true, false, {{10, 43.6}, {11.9, 47.1}}, 13, 20},
+        {"whole view between two points, before Now only", {{0, 0}, {100, 100}},
+         40, 60, 50, true, false, {{40, 40}, {49.9, 50}}, 51, 60},
         {"steps hold their level at the view start and at Now", {{0, 20}, {10, 80}, {20, 20}},
          5, 15, 7.5, true, false, {{5.5, 20}, {7.4, 20}}, 8, 15, true},
     };
@@ -176,6 +180,60 @@ TEST(GraphSketchTest, BoundaryPointsAreInterpolatedAtStartNowAndEnd) {
         // Nothing outside the plot's columns.
         EXPECT_EQ(CurveIn(image, 0, Plot.Left - 2), 0);
         EXPECT_EQ(CurveIn(image, Plot.Right + 3, Width - 1), 0);
+    }
+}
+
+struct TGapCase {
+    const char* Name;
+    std::vector<TDataPoint> Points;
+    double StartOff, EndOff, NowOff;
+    bool Before, After;
+    double EmptyFrom, EmptyTo; // offsets whose columns show nothing
+    double DrawnAt;            // an offset where the curve shows, or below 0 for none
+};
+
+// A point interpolated at the view start, Now or the view end between two points further
+// apart than the interval lies in a gap: nothing is drawn to it or from it, just as
+// nothing is drawn across that gap when the view shows the whole of it.
+TEST(GraphSketchTest, BoundaryPointsInAGapDrawNothingAcrossIt) {
+    auto run = [](double from, double to) {
+        return Line(from, to, 1, [](double t) { return 30 + t; });
+    };
+    auto join = [](std::vector<TDataPoint> a, const std::vector<TDataPoint>& b) {
+        a.insert(a.end(), b.begin(), b.end());
+        return a;
+    };
+    // clang-format off
+    const TGapCase cases[] = {
+        {"whole view inside a gap", {{0, 0}, {100, 100}}, 40, 60, 50, true, true, 40, 60, -1},
+        {"whole view inside a gap, Now after it", {{0, 0}, {100, 100}}, 40, 60, 80, true, false,
+         40, 60, -1},
+        {"view end inside a gap", join(run(0, 19), run(25, 30)), 0, 22, -1, true, true, 19, 22, 10},
+        {"Now inside a gap, next point beyond the view", join(run(0, 8), run(30, 31)), 0, 20, 12,
+         true, false, 8, 20, 4},
+        {"Now inside a gap within the view", join(run(0, 8), run(13, 20)), 0, 20, 12.5, true, true,
+         8, 13, 16},
+        {"view start inside a gap", join({{-10, 50}}, run(5, 20)), 0, 20, 100, true, true, 0, 5, 12},
+        {"view start and Now inside a gap", join({{-10, 50}}, run(5, 20)), 0, 20, 2, true, true, 0,
+         5, 12},
+    };
+    // clang-format on
+    for (const TGapCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TSketch sketch;
+        sketch.Points = c.Points;
+        sketch.StartOff = c.StartOff;
+        sketch.EndOff = c.EndOff;
+        sketch.NowOff = c.NowOff;
+        sketch.Before = c.Before;
+        sketch.After = c.After;
+        const QImage image = sketch.Picture();
+        EXPECT_EQ(CurveIn(image, sketch.X(c.EmptyFrom) + 2, sketch.X(c.EmptyTo) - 2), 0);
+        if (c.DrawnAt >= 0) {
+            EXPECT_TRUE(Near(image, sketch.X(c.DrawnAt), sketch.Y(30 + c.DrawnAt), CurveColour));
+        } else {
+            EXPECT_EQ(CurveIn(image, 0, Width - 1), 0);
+        }
     }
 }
 
