@@ -27,6 +27,14 @@ struct TSketch {
                        WholeRun);
         });
     }
+    // The view and which halves show, as the boundary-point cases vary them.
+    void SetWindow(double startOff, double endOff, double nowOff, bool before, bool after) {
+        StartOff = startOff;
+        EndOff = endOff;
+        NowOff = nowOff;
+        Before = before;
+        After = after;
+    }
     int32_t X(double offset) const { return ColumnOf(Area(), offset); }
     int32_t Y(double value) const { return RowOf(Area(), value); }
 };
@@ -162,11 +170,7 @@ TEST(GraphSketchTest, BoundaryPointsAreInterpolatedAtStartNowAndEnd) {
         SCOPED_TRACE(c.Name);
         TSketch sketch;
         sketch.Points = c.Points;
-        sketch.StartOff = c.StartOff;
-        sketch.EndOff = c.EndOff;
-        sketch.NowOff = c.NowOff;
-        sketch.Before = c.Before;
-        sketch.After = c.After;
+        sketch.SetWindow(c.StartOff, c.EndOff, c.NowOff, c.Before, c.After);
         sketch.Stepwise = c.Stepwise;
         sketch.Interval = 100;
         const QImage image = sketch.Picture();
@@ -222,11 +226,7 @@ TEST(GraphSketchTest, BoundaryPointsInAGapDrawNothingAcrossIt) {
         SCOPED_TRACE(c.Name);
         TSketch sketch;
         sketch.Points = c.Points;
-        sketch.StartOff = c.StartOff;
-        sketch.EndOff = c.EndOff;
-        sketch.NowOff = c.NowOff;
-        sketch.Before = c.Before;
-        sketch.After = c.After;
+        sketch.SetWindow(c.StartOff, c.EndOff, c.NowOff, c.Before, c.After);
         const QImage image = sketch.Picture();
         EXPECT_EQ(CurveIn(image, sketch.X(c.EmptyFrom) + 2, sketch.X(c.EmptyTo) - 2), 0);
         if (c.DrawnAt >= 0) {
