@@ -1,7 +1,7 @@
 // The model document with a large model: 1,000 elements on the diagram, each with a
 // saved run of 10,000 points; loading, saving and taking an undo snapshot.
-#include "diagram/DrawingObjects.h"
-#include "model/DataFile.h"
+#include "document/diagram/DrawingObjects.h"
+#include "document/model/DataFile.h"
 
 #include <benchmark/benchmark.h>
 #include <filesystem>

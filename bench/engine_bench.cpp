@@ -5,8 +5,8 @@
 // an outflow, and six variables whose equations have 3 to 7 nodes, one of them a delay.
 // Each block reads a resource and a variable of a partner block chosen at random among
 // the earlier ones, so the links spread across the model without forming cycles.
-#include "model/SimulationObjects.h"
-#include "support/Notifier.h"
+#include "core/model/SimulationObjects.h"
+#include "core/support/Notifier.h"
 
 #include <benchmark/benchmark.h>
 

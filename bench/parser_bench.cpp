@@ -1,6 +1,6 @@
 // Compiling equations: one long equation, pathological nesting, and a whole model.
-#include "equations/EquationObjects.h"
-#include "model/SimulationObjects.h"
+#include "core/equations/EquationObjects.h"
+#include "core/model/SimulationObjects.h"
 
 #include <benchmark/benchmark.h>
 

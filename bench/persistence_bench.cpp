@@ -1,7 +1,7 @@
 // Token file throughput and series lookups.
-#include "model/DataSeries.h"
-#include "persistence/FileIO.h"
-#include "support/NumberFormat.h"
+#include "core/model/DataSeries.h"
+#include "core/persistence/FileIO.h"
+#include "core/support/NumberFormat.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdio>

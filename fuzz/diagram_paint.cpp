@@ -1,7 +1,7 @@
 // Arbitrary bytes as a model file, and when it opens, what the window and the renderer do
 // with it: a short run, then the whole diagram painted with its graphs and tables.
-#include "diagram/DrawingObjects.h"
-#include "model/DataFile.h"
+#include "document/diagram/DrawingObjects.h"
+#include "document/model/DataFile.h"
 
 #include <QtGui/QGuiApplication>
 #include <QtGui/QImage>

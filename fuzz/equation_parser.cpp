@@ -1,8 +1,8 @@
 // Arbitrary text as the equation of an element with a few linked inputs: parsed, then compiled.
 // A parse without errors must give a tree that evaluation can take as it is.
-#include "equations/EquationObjects.h"
-#include "equations/ParserInternal.h"
-#include "model/SimulationObjects.h"
+#include "core/equations/EquationObjects.h"
+#include "core/equations/ParserInternal.h"
+#include "core/model/SimulationObjects.h"
 
 #include <cmath>
 #include <cstdint>

@@ -1,6 +1,6 @@
 // Arbitrary bytes as a whole model file through the document loader, then what the
 // program does with a model it has opened: check it and save it again.
-#include "model/DataFile.h"
+#include "document/model/DataFile.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,8 +1,8 @@
 // Arbitrary bytes as a model file: the simulation record with its elements, series and
 // dependencies, then the binding of every stored link.
-#include "model/SimulationObjects.h"
-#include "persistence/FileIO.h"
-#include "persistence/FileItems.h"
+#include "core/model/SimulationObjects.h"
+#include "core/persistence/FileIO.h"
+#include "core/persistence/FileItems.h"
 
 #include <cstdint>
 #include <string_view>

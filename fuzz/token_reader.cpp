@@ -1,8 +1,8 @@
 // Arbitrary bytes as a token file, then a mixed sequence of reads chosen by the input.
-#include "model/DataSeries.h"
-#include "persistence/FileIO.h"
-#include "persistence/FileItems.h"
-#include "support/NumberFormat.h"
+#include "core/model/DataSeries.h"
+#include "core/persistence/FileIO.h"
+#include "core/persistence/FileItems.h"
+#include "core/support/NumberFormat.h"
 
 #include <cstdint>
 #include <string_view>

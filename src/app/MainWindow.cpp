@@ -1,6 +1,6 @@
 #include "app/MainWindow.h"
 
-#include "persistence/FileIO.h"
+#include "core/persistence/FileIO.h"
 
 TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
     setWindowTitle("Quorvane");

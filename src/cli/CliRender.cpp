@@ -1,10 +1,11 @@
 // quorvane-cli render.
 #include "cli/CliRender.h"
+#include "core/support/Text.h"
 
-#include "diagram/DrawingObjects.h"
-#include "model/DataFile.h"
-#include "model/DataFileCli.h"
-#include "support/NumberFormat.h"
+#include "document/diagram/DrawingObjects.h"
+#include "document/model/DataFile.h"
+#include "cli/DataFileCli.h"
+#include "core/support/NumberFormat.h"
 
 #include <QtCore/QSaveFile>
 #include <QtGui/QGuiApplication>
@@ -22,17 +23,6 @@ namespace {
 
 // Blank drawing units kept around the content so that nothing touches the picture's edge.
 constexpr int32_t RenderMargin = 10;
-
-std::string Lower(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
-
-bool EndsWith(const std::string& text, const std::string& tail) {
-    return text.size() >= tail.size() &&
-           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
 
 QtMessageHandler PreviousHandler = nullptr;
 

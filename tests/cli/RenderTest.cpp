@@ -2,7 +2,7 @@
 #include "document/DocumentTestSupport.h"
 
 #include "cli/CliRender.h"
-#include "model/DataFileCli.h"
+#include "cli/DataFileCli.h"
 
 #include <QtGui/QImage>
 #include <gtest/gtest.h>

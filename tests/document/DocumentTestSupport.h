@@ -1,8 +1,8 @@
 #pragma once
 // Files, folders and small models shared by the document tests.
 
-#include "diagram/DrawingObjects.h"
-#include "model/DataFile.h"
+#include "document/diagram/DrawingObjects.h"
+#include "document/model/DataFile.h"
 
 #include <algorithm>
 #include <filesystem>

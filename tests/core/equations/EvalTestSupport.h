@@ -2,9 +2,9 @@
 // Builds equation trees by hand and runs them step by step without the model stepping, so the
 // evaluation tests depend on nothing but the element classes.
 
-#include "equations/EquationObjects.h"
-#include "model/SimulationObjects.h"
-#include "support/NumberFormat.h"
+#include "core/equations/EquationObjects.h"
+#include "core/model/SimulationObjects.h"
+#include "core/support/NumberFormat.h"
 
 #include <functional>
 #include <memory>

@@ -1,6 +1,6 @@
 #include "EvalTestSupport.h"
 
-#include "equations/Financial.h"
+#include "core/equations/Financial.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "EvalTestSupport.h"
 
-#include "equations/GraphFunction.h"
+#include "core/equations/GraphFunction.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 // A small model for parser tests: one element whose equation may use a few linked elements,
 // and a printer that shows a tree as e.g. -(-([a],[b]),5) or MAX([a],[b]).
 
-#include "equations/EquationObjects.h"
-#include "model/SimulationObjects.h"
+#include "core/equations/EquationObjects.h"
+#include "core/model/SimulationObjects.h"
 
 #include <memory>
 #include <string>

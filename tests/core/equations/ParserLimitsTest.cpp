@@ -1,7 +1,7 @@
 // Long and deeply nested equations, and the one-pass reading of operator chains checked
 // against the plain recursive reading.
 #include "ParserFixture.h"
-#include "equations/ParserInternal.h"
+#include "core/equations/ParserInternal.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Equation texts and the trees or messages they give.
 #include "ParserFixture.h"
-#include "equations/ParserInternal.h"
+#include "core/equations/ParserInternal.h"
 
 #include <gtest/gtest.h>
 

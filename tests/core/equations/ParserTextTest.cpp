@@ -1,5 +1,5 @@
 // The built-in table and the text tests the parser is made of.
-#include "equations/ParserInternal.h"
+#include "core/equations/ParserInternal.h"
 
 #include <gtest/gtest.h>
 

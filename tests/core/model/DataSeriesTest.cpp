@@ -1,4 +1,4 @@
-#include "model/DataSeries.h"
+#include "core/model/DataSeries.h"
 
 #include <gtest/gtest.h>
 

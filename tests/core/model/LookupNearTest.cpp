@@ -1,5 +1,5 @@
 // A lookup that starts where the previous one landed gives exactly what ValueAt gives.
-#include "model/DataSeries.h"
+#include "core/model/DataSeries.h"
 
 #include <gtest/gtest.h>
 

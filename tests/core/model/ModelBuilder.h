@@ -2,8 +2,8 @@
 // Builds small models in code for tests: elements with equations, information links,
 // flow pipes and sketches, and runs them the way the run control does.
 
-#include "model/SimulationObjects.h"
-#include "support/Notifier.h"
+#include "core/model/SimulationObjects.h"
+#include "core/support/Notifier.h"
 
 #include <initializer_list>
 #include <memory>

@@ -1,7 +1,7 @@
 #pragma once
 // A small model shared by the model tests, with the exact text it saves as.
 
-#include "model/SimulationObjects.h"
+#include "core/model/SimulationObjects.h"
 
 #include <string>
 #include <vector>

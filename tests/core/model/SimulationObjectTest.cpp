@@ -1,8 +1,8 @@
-#include "model/SimulationObjects.h"
+#include "core/model/SimulationObjects.h"
 
 #include "SampleModel.h"
-#include "TempDir.h"
-#include "support/NumberFormat.h"
+#include "support/TempDir.h"
+#include "core/support/NumberFormat.h"
 
 #include <gtest/gtest.h>
 

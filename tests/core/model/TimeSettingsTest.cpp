@@ -1,4 +1,4 @@
-#include "model/SimulationObjects.h"
+#include "core/model/SimulationObjects.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "persistence/FileIO.h"
-#include "support/NumberFormat.h"
+#include "core/persistence/FileIO.h"
+#include "core/support/NumberFormat.h"
 
-#include "TempDir.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 #include <limits>

@@ -1,4 +1,4 @@
-#include "persistence/FileItems.h"
+#include "core/persistence/FileItems.h"
 
 #include <gtest/gtest.h>
 

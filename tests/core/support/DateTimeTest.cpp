@@ -1,5 +1,5 @@
-#include "support/DateTime.h"
-#include "support/NumberFormat.h"
+#include "core/support/DateTime.h"
+#include "core/support/NumberFormat.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "support/NumberFormat.h"
+#include "core/support/NumberFormat.h"
 
 #include <gtest/gtest.h>
 

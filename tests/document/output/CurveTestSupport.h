@@ -2,7 +2,7 @@
 // Pictures of curves and plots for the graph tests: a white image, painted without
 // antialiasing like the diagram, and questions about its pixels.
 
-#include "output/GraphDrawing.h"
+#include "document/output/GraphDrawing.h"
 
 #include <QtGui/QImage>
 #include <QtGui/QPainter>

@@ -1,6 +1,6 @@
 // Which tick labels are drawn and where.
 #include "GraphLayoutFixture.h"
-#include "output/GraphLabelRules.h"
+#include "document/output/GraphLabelRules.h"
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,9 @@
 // A model with a graph control whose entries show its elements, and a white picture to
 // paint the graph's parts into.
 
-#include "diagram/DrawingObjects.h"
-#include "output/GraphCanvas.h"
-#include "output/GraphDrawing.h"
+#include "document/diagram/DrawingObjects.h"
+#include "document/output/GraphCanvas.h"
+#include "document/output/GraphDrawing.h"
 
 #include <QtGui/QImage>
 #include <QtGui/QPainter>

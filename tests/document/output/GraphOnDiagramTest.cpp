@@ -2,9 +2,9 @@
 // the live curve, and the document's series colours in element graphs.
 #include "document/DocumentTestSupport.h"
 
-#include "model/DataFile.h"
-#include "model/DataFileCli.h"
-#include "output/GraphDrawing.h"
+#include "document/model/DataFile.h"
+#include "core/model/RunToEnd.h"
+#include "document/output/GraphDrawing.h"
 
 #include <QtGui/QImage>
 #include <QtGui/QPainter>

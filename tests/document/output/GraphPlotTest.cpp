@@ -2,11 +2,11 @@
 // limits, the Now and zero lines, grids, scale resolution, and the binary search giving the
 // same picture as walking the points from the start.
 #include "CurveTestSupport.h"
-#include "output/GraphCurves.h"
+#include "document/output/GraphCurves.h"
 
-#include "diagram/DrawingObjects.h"
-#include "model/SimulationObjects.h"
-#include "support/NumberFormat.h"
+#include "document/diagram/DrawingObjects.h"
+#include "core/model/SimulationObjects.h"
+#include "core/support/NumberFormat.h"
 
 #include <gtest/gtest.h>
 

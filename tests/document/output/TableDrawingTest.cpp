@@ -1,7 +1,7 @@
 // Table controls on the diagram: row count, the rows that fit, cells, columns and colours.
 #include "TableFixture.h"
 
-#include "output/GraphCanvas.h"
+#include "document/output/GraphCanvas.h"
 
 #include <gtest/gtest.h>
 

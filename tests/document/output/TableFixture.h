@@ -1,9 +1,9 @@
 #pragma once
 // A table control on a drawing with its model, for the table painter and grid tests.
 
-#include "../DiagramFixture.h"
+#include "document/diagram/DiagramFixture.h"
 
-#include "output/TableDrawing.h"
+#include "document/output/TableDrawing.h"
 
 #include <memory>
 #include <string>

@@ -1,7 +1,7 @@
 // The Results Table grid: rows of the run, labels and units, column widths and Copy Grid.
 #include "TableFixture.h"
 
-#include "support/NumberFormat.h"
+#include "core/support/NumberFormat.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,199 @@
+#pragma once
+// The simulation model: elements with their dependencies and series, the
+// simulation object with its time settings, stepping and derived data.
+
+#include "core/equations/EquationObjects.h"
+#include "core/model/DataSeries.h"
+#include "core/model/VariableLink.h"
+#include "core/persistence/FileItems.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+class TSimulationObject;
+
+enum TElementKind : uint8_t { ekConstant = 0, ekVariable = 1, ekResource = 2, ekFlow = 3 };
+extern const char* const ElementKindNames[4]; // "Constant", "Variable", "Resource", "Flow"
+
+enum TSeriesKind : uint8_t { skSketched = 0, skDerived = 1, skSimulated = 2 };
+extern const char* const SeriesKindNames[3]; // "Sketched", "Derived", "Simulated"
+
+// What an element depends on: an information link, or for a Resource a flow that
+// fills (Direction 0) or drains (Direction 1) it.
+class TDependency : public TIOListObject {
+public:
+    void Save(TFileObject& file) override;
+    // Source resolves against the Variables of CurrentSimulation.
+    void Load(TFileObject& file) override;
+    bool IsInformationLink() const { return !IsFlow && Direction == 0; }
+
+    uint8_t Direction = 0;
+    bool IsFlow = false;
+    TVariableLink Source;
+    bool Used = false; // set by the parser; not saved
+};
+
+using TDependencyList = TIOTypedList<TDependency>;
+
+class TVariableObject : public TIOListObject {
+public:
+    TVariableObject();
+    ~TVariableObject() override;
+
+    void Save(TFileObject& file) override;
+    void Load(TFileObject& file) override;
+
+    // Name with spaces replaced by '_'; compared without regard to case.
+    std::string Identifier() const;
+    TSimulationObject* Simulation() const;
+    // Removes, last first, every dependency on element with that IsFlow flag.
+    void RemoveDependency(TVariableObject* element, bool isFlow);
+
+    // Parsing, computing and stepping.
+    bool CompileEquation();
+    void Reset();
+    void Evaluate();
+    void Integrate();
+    double GetValue() {
+        if (!Computed) Evaluate();
+        return Value;
+    }
+    void RestoreTo(double time);
+    void AfterStep();
+    bool Visit();
+    // Fills the Derived series from sketches (Resources and Flows only).
+    void Derive(bool clearOnly);
+
+    // What a run touches for every element on every step comes first, so that a big model
+    // fetches as few cache lines per element as possible.
+    uint8_t Kind = ekConstant;
+    bool Computed = false;       // not saved
+    bool DrivenBySketch = false; // not saved
+    // Whether ScannedRoot holds DELAY or financial state that AfterStep must feed; a
+    // tree without any is not walked after every step. Not saved.
+    bool RootHoldsStepState = false;
+    double Value = 0;
+    std::unique_ptr<TEquationElement> Root;        // not saved
+    const TEquationElement* ScannedRoot = nullptr; // not saved
+    TDataSeries Simulated;
+
+    std::string Name;
+    std::string Units;
+    std::string Equation;
+    std::string Notes;
+    double InitialValue = 0;
+    TDataSeries Sketched;
+    TDataSeries Derived;
+    double LowerY = 0;
+    double UpperY = 10;
+    TDependencyList Dependencies;
+    uint8_t DeriveFromSource = 0;
+
+    // Not saved: parse and check state.
+    bool Visiting = false;
+    bool Visited = false;
+    bool Parsed = false;
+    bool HasErrors = false;
+    int32_t Order = 0;
+};
+
+using TVariableList = TIOTypedList<TVariableObject>;
+
+inline TVariableObject* TVariableLink::GetTarget() const {
+    return static_cast<TVariableObject*>(Target);
+}
+
+// Time settings as typed in the Time Settings dialog.
+struct TTimeSettingsEntry {
+    double StartTime = 0;
+    double StopTime = 24;
+    std::string TimeStepText = "1.000";
+    std::string TimeUnit = "Months";
+    double ViewStart = 0;
+    double ViewStop = 24;
+    double Now = 12;
+    int32_t RunStepInterval = 1;
+    int32_t UpdateInterval = 1;
+    bool UpdateScreen = true;
+};
+
+// The values to apply, already rounded.
+struct TTimeSettingsValues {
+    double StartTime, StopTime, TimeStep, ViewStart, ViewStop, Now;
+    std::string TimeUnit;
+    int32_t RunStepInterval, UpdateInterval;
+    bool UpdateScreen;
+};
+
+struct TTimeSettingsResult {
+    std::string Error; // the first failing check's message; empty when all pass
+    std::optional<TTimeSettingsValues> Values;
+};
+
+// Checks the entries in the dialog's order and, when all pass, gives the values to apply.
+// A time step that is not a positive number and intervals outside 1 to 1000 are refused
+// too, so that nothing is applied unless everything can be.
+TTimeSettingsResult CheckTimeSettings(const TTimeSettingsEntry& entry);
+
+class TSimulationObject : public TIOObject {
+public:
+    // Becomes CurrentSimulation and restarts the automatic element numbering.
+    TSimulationObject();
+    ~TSimulationObject() override;
+
+    void Save(TFileObject& file) override;
+    void Load(TFileObject& file) override;
+    // A deep copy through the token format; variable links stay pending in GlobalLinkManager.
+    void CopyFrom(TSimulationObject& source);
+    void ApplyTimeSettings(const TTimeSettingsValues& values);
+
+    TVariableObject* NewElement(uint8_t kind);
+    void RenameInEquations(const std::string& oldIdentifier, const std::string& newIdentifier);
+    // The element with that identifier (case ignored), or none.
+    TVariableObject* FindByIdentifier(const std::string& identifier) const;
+
+    // Model check and stepping.
+    bool CheckModel();
+    void Step();
+    void ComputeStep();
+    void Reset();
+    bool IsStarted() const { return !AtStart; }
+    bool IsFinished() const;
+    void StepBackTo(double time);
+    void RefreshDerived();
+
+    double StartTime = 0;
+    double StopTime = 24;
+    double TimeStep = 1;
+    double ViewStart = 0;
+    double ViewStop = 24;
+    double SpareValue = 1;
+    double Now = 12;
+    std::string TimeUnit = "Months";
+    int32_t RunStepInterval = 1;
+    int32_t UpdateInterval = 1;
+    bool UpdateScreen = true;
+    TVariableList Variables;
+    double CurrentTime = 0;
+    bool AtStart = true;
+    bool Paused = false;
+};
+
+// The object that links bind against while loading and whose times equations read.
+extern TSimulationObject* CurrentSimulation;
+// The object whose times sketch-driven elements read during a run; set by Reset.
+extern TSimulationObject* RunningSimulation;
+
+// Model check state: the circularity search path and the messages of the last check.
+extern std::vector<TVariableObject*> EvaluationPath;
+extern std::vector<std::string> ErrorList;
+
+// Rewrites every word of text equal to oldIdentifier (case ignored) as newIdentifier.
+std::string RenameIdentifier(const std::string& text, const std::string& oldIdentifier,
+                             const std::string& newIdentifier);
+
+// Identifiers compare without regard to letter case (ASCII letters only).
+bool SameIdentifier(const std::string& a, const std::string& b);

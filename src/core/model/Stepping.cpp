@@ -1,0 +1,377 @@
+// The model check (parse errors, unused links, circular definitions, calculation order)
+// and the Euler time stepping of a run: reset, one step, step back.
+#include "core/model/SimulationObjects.h"
+#include "core/support/Text.h"
+#include "core/support/Notifier.h"
+#include "core/support/NumberFormat.h"
+
+#include <cmath>
+#include <cstdint>
+#include <utility>
+
+std::vector<TVariableObject*> EvaluationPath;
+std::vector<std::string> ErrorList;
+
+namespace {
+
+// Next calculation order number handed out by Visit.
+int32_t OrderCounter = 1;
+
+// The check and on-demand evaluation recurse once per element along a chain of
+// references. A chain that would need more stack than this is refused instead of
+// overflowing the stack; real models stay far below it.
+constexpr std::uintptr_t StackBudget = 4u << 20;
+// The lowest stack address the current check or step may reach (stacks grow downward on
+// every platform we build for); 0 outside them.
+std::uintptr_t StackLimit = 0;
+bool DepthWarningGiven = false;
+
+std::uintptr_t StackPosition() {
+    return reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
+}
+
+bool StackTooDeep() {
+    return StackPosition() < StackLimit;
+}
+
+// Sets the limit where a check or step begins; nested scopes keep the outer one.
+class TStackScope {
+public:
+    TStackScope() : Outer(StackLimit) {
+        const std::uintptr_t here = StackPosition();
+        if (!StackLimit) StackLimit = here > StackBudget ? here - StackBudget : 0;
+    }
+    ~TStackScope() { StackLimit = Outer; }
+    TStackScope(const TStackScope&) = delete;
+    TStackScope& operator=(const TStackScope&) = delete;
+
+private:
+    std::uintptr_t Outer;
+};
+
+// The run whose clock a sketch-driven element reads; its owner when no run was reset yet.
+const TSimulationObject* RunClock(const TVariableObject& element) {
+    if (RunningSimulation) return RunningSimulation;
+    return element.Simulation();
+}
+
+double RelativeRunTime(const TVariableObject& element) {
+    const TSimulationObject* s = RunClock(element);
+    return s ? s->CurrentTime - s->StartTime : 0;
+}
+
+// Whether adding the time step moves the clock forward at all; a zero, negative or
+// non-finite step (or one lost in the clock's precision) would make a run endless.
+bool CanAdvance(double currentTime, double timeStep) {
+    return std::isfinite(timeStep) && timeStep > 0 && std::isfinite(currentTime) &&
+           currentTime + timeStep > currentTime;
+}
+
+// Whether a tree holds functions that keep state from one step to the next.
+bool HoldsStepState(const TEquationElement* element) {
+    const auto* function = dynamic_cast<const TEquationFunction*>(element);
+    if (!function) return false;
+    switch (function->FunctionIndex) {
+    case sgvDELAY:
+    case sgvNPV:
+    case sgvFV:
+    case sgvPV:
+        return true;
+    default:
+        break;
+    }
+    for (const TEquationElement* p : function->Parameters)
+        if (HoldsStepState(p)) return true;
+    return false;
+}
+
+// Where one step's results go. The Simulated series of a run share one time grid, so a
+// look at one of them tells whether the step's time lies after every series' last point;
+// reading each series' last point instead costs a cache miss per element in big models.
+class TResultAppender {
+public:
+    TResultAppender(const std::vector<TIOListObject*>& items, double time) : Time(time) {
+        if (items.empty()) return;
+        const auto& points = static_cast<TVariableObject*>(items.front())->Simulated.Points;
+        Count = points.size();
+        Later = points.empty() || time - FloatTolerance > points.back().Time;
+    }
+    void Append(TDataSeries& series, double value) const {
+        auto& points = series.Points;
+        if (Later && points.size() == Count)
+            points.push_back({Time, value});
+        else
+            series.AddPoint(Time, value); // a series out of step with the others
+    }
+
+private:
+    double Time;
+    size_t Count = 0;
+    bool Later = false;
+};
+
+void ReportEvaluationError(const std::string& name) {
+    Notifier().EvaluationWarning("Error in " + name + ": " + EvaluationErrorText);
+}
+
+inline void ComputeValue(TVariableObject& v) {
+    if (v.Root)
+        v.Value = v.Root->EvaluateNumber();
+    else if (v.DrivenBySketch)
+        v.Value = v.Sketched.ValueAt(RelativeRunTime(v));
+}
+
+// Evaluation reports through one process-wide flag. An element evaluated on demand
+// inside another's evaluation must neither lose the outer element's pending report
+// nor have its own failure reported a second time under the outer element's name.
+class TErrorScope {
+public:
+    TErrorScope() : OuterFlag(EvaluationErrorFlag) {
+        if (OuterFlag) OuterText.swap(EvaluationErrorText);
+        EvaluationErrorFlag = false;
+    }
+    ~TErrorScope() {
+        EvaluationErrorFlag = OuterFlag;
+        if (OuterFlag) EvaluationErrorText.swap(OuterText);
+    }
+    TErrorScope(const TErrorScope&) = delete;
+    TErrorScope& operator=(const TErrorScope&) = delete;
+
+    void ReportFor(const std::string& name) const {
+        if (EvaluationErrorFlag) ReportEvaluationError(name);
+    }
+
+private:
+    bool OuterFlag;
+    std::string OuterText;
+};
+
+// Kept out of line so that the common path of Evaluate stays small.
+[[gnu::noinline]] void EvaluateKeepingOuterReport(TVariableObject& v) {
+    // Pulled in on demand by an element that has already failed: keep its report.
+    TErrorScope errors;
+    ComputeValue(v);
+    errors.ReportFor(v.Name);
+}
+
+// The element keeps its previous value; one warning per run is enough.
+[[gnu::noinline]] void RefuseTooDeep(const TVariableObject& v) {
+    if (DepthWarningGiven) return;
+    DepthWarningGiven = true;
+    Notifier().EvaluationWarning("Error in " + v.Name +
+                                 ": Chain of elements too long to compute, keeping the "
+                                 "previous value");
+}
+
+[[gnu::noinline]] void ReportAndClear(const TVariableObject& v) {
+    ReportEvaluationError(v.Name);
+    EvaluationErrorFlag = false; // reported; an element that pulled this one in did not fail
+}
+
+} // namespace
+
+void TVariableObject::Reset() {
+    Value = InitialValue;
+    Computed = true;
+    DrivenBySketch = IsBlank(Equation) && !Sketched.IsEmpty();
+    ScannedRoot = Root.get();
+    RootHoldsStepState = HoldsStepState(Root.get());
+    if (Root) Root->ResetRun();
+}
+
+void TVariableObject::Evaluate() {
+    if (Computed) return;
+    // Marked first: should a circular definition reach a run unchecked, the second
+    // visit reads the previous value instead of recursing until the stack runs out.
+    Computed = true;
+    if (StackTooDeep()) return RefuseTooDeep(*this);
+    if (EvaluationErrorFlag) return EvaluateKeepingOuterReport(*this);
+    ComputeValue(*this);
+    if (EvaluationErrorFlag) ReportAndClear(*this);
+}
+
+void TVariableObject::Integrate() {
+    if (Kind != ekResource) return;
+    double sum = 0;
+    bool hasFlow = false;
+    for (TDependency* d : Dependencies) {
+        if (!d->IsFlow) continue;
+        const TVariableObject* flow = d->Source.GetTarget();
+        if (!flow) continue; // a broken connection carries nothing
+        hasFlow = true;
+        // The flows still hold the values of the previous step: Euler integration.
+        sum += d->Direction == 0 ? flow->Value : -flow->Value;
+    }
+    if (hasFlow || !DrivenBySketch) {
+        const TSimulationObject* s = Simulation() ? Simulation() : RunningSimulation;
+        if (s) Value += s->TimeStep * sum;
+    } else {
+        Value = Sketched.ValueAt(RelativeRunTime(*this));
+    }
+    Computed = true;
+}
+
+void TVariableObject::RestoreTo(double time) {
+    Value = Simulated.ValueAt(time);
+    if (Root) Root->RewindTo(time);
+    Simulated.TruncateAfter(time);
+}
+
+void TVariableObject::AfterStep() {
+    if (!Root) return;
+    // Recording walks the whole tree; only trees with state need it.
+    if (Root.get() != ScannedRoot) {
+        ScannedRoot = Root.get();
+        RootHoldsStepState = HoldsStepState(Root.get());
+    }
+    if (!RootHoldsStepState) return;
+    // A delay evaluates its input here; a failure there is reported like any other.
+    TErrorScope errors;
+    Root->RecordStep();
+    errors.ReportFor(Name);
+}
+
+bool TVariableObject::Visit() {
+    if (Visited) return true;
+    if (Visiting) {
+        size_t p = 0;
+        while (p < EvaluationPath.size() && EvaluationPath[p] != this)
+            ++p;
+        std::string through;
+        for (size_t i = EvaluationPath.size(); i-- > p + 1;)
+            through += "->" + EvaluationPath[i]->Name;
+        ErrorList.push_back(Name + " has a circularity error through: " + through);
+        return false;
+    }
+    if (StackTooDeep()) {
+        ErrorList.push_back(Name + " has a chain of dependencies too long to compute");
+        return false;
+    }
+    Visiting = true;
+    EvaluationPath.push_back(this);
+    const bool result = Root ? Root->CheckDependencies() : true;
+    EvaluationPath.pop_back();
+    Visited = true;
+    Order = OrderCounter++;
+    return result;
+}
+
+bool TSimulationObject::CheckModel() {
+    const TStackScope stack;
+    ErrorList.clear();
+    bool ok = true;
+    for (TVariableObject* v : Variables)
+        if (!v->Parsed || v->HasErrors)
+            if (!v->CompileEquation()) ok = false;
+
+    for (TVariableObject* v : Variables) {
+        if (v->HasErrors) {
+            ok = false;
+            ErrorList.push_back(v->Name + " has equation errors");
+            continue;
+        }
+        for (TDependency* d : v->Dependencies) {
+            if (d->IsInformationLink() && !d->Used) {
+                ok = false;
+                ErrorList.push_back(v->Name +
+                                    " has links which have not been used in the variable's "
+                                    "equation");
+            }
+        }
+    }
+
+    if (ok) {
+        OrderCounter = 1;
+        EvaluationPath.clear();
+        for (TVariableObject* v : Variables) {
+            v->Visiting = false;
+            v->Visited = false;
+        }
+        for (TVariableObject* v : Variables)
+            if (!v->Visited && !v->Visit()) ok = false;
+        EvaluationPath.clear();
+    }
+
+    if (!ok) {
+        int32_t position = 1;
+        for (TVariableObject* v : Variables)
+            v->Order = position++;
+    }
+    Notifier().ModelCheckMessages(ErrorList);
+    return ok;
+}
+
+void TSimulationObject::Step() {
+    if (!AtStart) {
+        if (!CanAdvance(CurrentTime, TimeStep)) return;
+        CurrentTime += TimeStep;
+    }
+    ComputeStep();
+    AtStart = false;
+}
+
+void TSimulationObject::ComputeStep() {
+    const TStackScope stack;
+    const auto& items = Variables.AllItems();
+    for (TIOListObject* item : items) {
+        auto* v = static_cast<TVariableObject*>(item);
+        v->Computed = false;
+        // Every series gets a point at its end; fetching those ends early keeps a big
+        // model from waiting on memory for each of them.
+        const auto& points = v->Simulated.Points;
+        __builtin_prefetch(points.data() + points.size(), 1);
+    }
+    EvaluationErrorFlag = false;
+    const TResultAppender results(items, CurrentTime - StartTime);
+
+    for (TIOListObject* item : items) {
+        auto* v = static_cast<TVariableObject*>(item);
+        if (v->Kind != ekResource) continue;
+        if (AtStart)
+            v->Evaluate(); // the equation gives the initial value
+        else
+            v->Integrate();
+        results.Append(v->Simulated, v->Value);
+    }
+    for (TIOListObject* item : items) {
+        auto* v = static_cast<TVariableObject*>(item);
+        if (v->Kind == ekResource) continue;
+        results.Append(v->Simulated, v->GetValue());
+    }
+    for (TIOListObject* item : items) {
+        auto* v = static_cast<TVariableObject*>(item);
+        if (v->Root && (v->RootHoldsStepState || v->Root.get() != v->ScannedRoot)) v->AfterStep();
+    }
+}
+
+void TSimulationObject::Reset() {
+    CurrentTime = StartTime;
+    AtStart = true;
+    CurrentSimulation = this;
+    RunningSimulation = this;
+    DepthWarningGiven = false;
+    for (TVariableObject* v : Variables) {
+        v->Reset();
+        v->Simulated.Clear();
+    }
+}
+
+bool TSimulationObject::IsFinished() const {
+    if (AtStart) return false;
+    // A run that cannot move forward, or has no end, is over after its first step.
+    if (!CanAdvance(CurrentTime, TimeStep) || !std::isfinite(StopTime)) return true;
+    return SameValue(CurrentTime, StopTime) || CurrentTime > StopTime;
+}
+
+void TSimulationObject::StepBackTo(double time) {
+    // The clock adds up steps, so after stepping back it may sit a rounding error away
+    // from the start; that still counts as the start, and no step goes before it.
+    if (std::isnan(time) || SameValue(CurrentTime, StartTime) || CurrentTime < StartTime ||
+        time > CurrentTime)
+        return;
+    if (time < StartTime || SameValue(time, StartTime)) time = StartTime;
+    const double offset = time - StartTime;
+    for (TVariableObject* v : Variables)
+        v->RestoreTo(offset);
+    CurrentTime = time;
+}
