@@ -1,8 +1,8 @@
 // Graph and diagram painting: a 400 x 300 graph control showing 10 series of 100,000
 // points, and the whole diagram of the largest example after a run.
+#include "cli/DataFileCli.h"
 #include "document/diagram/DrawingObjects.h"
 #include "document/model/DataFile.h"
-#include "cli/DataFileCli.h"
 #include "document/output/GraphDrawing.h"
 
 #include <QtGui/QGuiApplication>

@@ -77,7 +77,8 @@ BENCHMARK(BM_ReadFile)->Unit(benchmark::kMillisecond)->Iterations(3);
 void BM_AddPointInOrder(benchmark::State& state) {
     for (auto _ : state) {
         TDataSeries series;
-        for (int64_t i = 0; i < state.range(0); ++i) series.AddPoint(i * 0.25, i);
+        for (int64_t i = 0; i < state.range(0); ++i)
+            series.AddPoint(i * 0.25, i);
         benchmark::DoNotOptimize(series.Points.data());
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
@@ -86,7 +87,8 @@ BENCHMARK(BM_AddPointInOrder)->Arg(1000)->Arg(100000)->Arg(1000000);
 
 void BM_ValueAt(benchmark::State& state) {
     TDataSeries series;
-    for (int i = 0; i < 100000; ++i) series.AddPoint(i, i * 2.0);
+    for (int i = 0; i < 100000; ++i)
+        series.AddPoint(i, i * 2.0);
     double t = 0;
     for (auto _ : state) {
         benchmark::DoNotOptimize(series.ValueAt(t));

@@ -44,10 +44,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
         for (int i = 0; i < 64; ++i) {
             switch ((plan >> (i % 4)) & 3) {
-            case 0: (void)file.ReadString(); break;
-            case 1: (void)file.ReadInteger(); break;
-            case 2: (void)file.ReadFloat(); break;
-            default: (void)file.ReadBoolean(); break;
+            case 0:
+                (void)file.ReadString();
+                break;
+            case 1:
+                (void)file.ReadInteger();
+                break;
+            case 2:
+                (void)file.ReadFloat();
+                break;
+            default:
+                (void)file.ReadBoolean();
+                break;
             }
         }
     } catch (const std::exception&) {

@@ -2,10 +2,10 @@
 #include "cli/CliRender.h"
 #include "core/support/Text.h"
 
-#include "document/diagram/DrawingObjects.h"
-#include "document/model/DataFile.h"
 #include "cli/DataFileCli.h"
 #include "core/support/NumberFormat.h"
+#include "document/diagram/DrawingObjects.h"
+#include "document/model/DataFile.h"
 
 #include <QtCore/QSaveFile>
 #include <QtGui/QGuiApplication>

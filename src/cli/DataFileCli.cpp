@@ -4,9 +4,9 @@
 #include "core/model/RunToEnd.h"
 #include "core/support/Text.h"
 
-#include "document/model/DataFile.h"
 #include "core/support/Notifier.h"
 #include "core/support/NumberFormat.h"
+#include "document/model/DataFile.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,10 +1,10 @@
 // The example models in examples/, built through the same document and drawing code
 // that the program uses, so that they can be written again when the file format moves.
-#include "document/model/DataFile.h"
 #include "cli/DataFileCli.h"
+#include "document/model/DataFile.h"
 
-#include "document/diagram/DrawingObjects.h"
 #include "core/support/NumberFormat.h"
+#include "document/diagram/DrawingObjects.h"
 
 #include <cmath>
 #include <filesystem>

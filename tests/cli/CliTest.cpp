@@ -1,9 +1,9 @@
 // quorvane-cli: arguments, exit statuses and what each command prints.
 #include "document/DocumentTestSupport.h"
 
-#include "document/model/DataFile.h"
 #include "cli/DataFileCli.h"
 #include "core/support/NumberFormat.h"
+#include "document/model/DataFile.h"
 
 #include <charconv>
 #include <gtest/gtest.h>
@@ -437,8 +437,12 @@ TEST(CliCsv, NumbersReadBackExactlyAndPlainWherePossible) {
         double value;
         const char* text;
     } cases[] = {
-        {100000, "100000"},   {0.1, "0.1"},       {-2.5, "-2.5"},
-        {1e300, "1e+300"},    {1.5e-20, "1.5e-20"}, {1.0 / 3, "0.3333333333333333"},
+        {100000, "100000"},
+        {0.1, "0.1"},
+        {-2.5, "-2.5"},
+        {1e300, "1e+300"},
+        {1.5e-20, "1.5e-20"},
+        {1.0 / 3, "0.3333333333333333"},
         {123456789012.5, "123456789012.5"},
     };
     for (const auto& c : cases) {

@@ -1,8 +1,8 @@
 // Derived data: what the sketches of connected elements imply for a Resource (its path
 // from the sketched flows) or a Flow (the rate that a Resource's sketched path needs).
 #include "core/model/SimulationObjects.h"
-#include "core/support/Text.h"
 #include "core/support/NumberFormat.h"
+#include "core/support/Text.h"
 
 #include <cmath>
 #include <cstdint>

@@ -58,4 +58,3 @@ std::vector<std::string> ModelCheckReport(TSimulationObject& simulation, bool& o
     }
     return report;
 }
-

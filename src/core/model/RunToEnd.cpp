@@ -34,4 +34,3 @@ std::vector<double> RunToEnd(TSimulationObject& simulation, int64_t maxSteps, bo
     }
     return offsets;
 }
-

@@ -1,9 +1,9 @@
 // The model check (parse errors, unused links, circular definitions, calculation order)
 // and the Euler time stepping of a run: reset, one step, step back.
 #include "core/model/SimulationObjects.h"
-#include "core/support/Text.h"
 #include "core/support/Notifier.h"
 #include "core/support/NumberFormat.h"
+#include "core/support/Text.h"
 
 #include <cmath>
 #include <cstdint>

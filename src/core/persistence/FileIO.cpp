@@ -4,8 +4,8 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <climits>
 #include <charconv>
+#include <climits>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
@@ -55,7 +55,9 @@ void TFileObject::WriteInteger(int32_t value) {
     Buffer.append(text, result.ptr);
 }
 
-void TFileObject::WriteByte(uint8_t value) { WriteInteger(value); }
+void TFileObject::WriteByte(uint8_t value) {
+    WriteInteger(value);
+}
 
 void TFileObject::WriteFloat(double value) {
     RequireWriting();
@@ -71,7 +73,8 @@ void TFileObject::EndLine() {
 
 std::string TFileObject::SavedText() const {
     size_t size = FileType.size() + CurrentVersion.size() + Buffer.size() + 8;
-    for (const auto& line : Lines) size += line.size() + 2;
+    for (const auto& line : Lines)
+        size += line.size() + 2;
     std::string text;
     text.reserve(size);
     text += FileType;
@@ -89,7 +92,9 @@ std::string TFileObject::SavedText() const {
 
 namespace {
 
-std::string ErrnoText() { return std::strerror(errno); }
+std::string ErrnoText() {
+    return std::strerror(errno);
+}
 
 // The backup name: the file name without its extension, then ".bak".
 std::string BackupName(const std::string& fileName) {
@@ -112,8 +117,7 @@ std::string WriteTemporary(const std::string& target, const std::string& text) {
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     int fd = mkstemp(name.data());
-    if (fd < 0)
-        throw EFileObjectWriteError("Couldn't save file " + target + ": " + ErrnoText());
+    if (fd < 0) throw EFileObjectWriteError("Couldn't save file " + target + ": " + ErrnoText());
     std::string tempName(name.data());
     auto fail = [&](const std::string& why) {
         close(fd);
@@ -201,7 +205,8 @@ void TFileObject::LoadText(std::string_view text) {
     const size_t n = text.size();
     while (i < n) {
         size_t start = i;
-        while (i < n && text[i] != '\r' && text[i] != '\n') ++i;
+        while (i < n && text[i] != '\r' && text[i] != '\n')
+            ++i;
         Buffer.append(text.data() + start, i - start);
         Buffer += LineBreak;
         if (i < n) {
@@ -214,7 +219,8 @@ void TFileObject::LoadText(std::string_view text) {
 void TFileObject::RewindForRead() {
     Position = 1;
     size_t size = 0;
-    for (const auto& line : Lines) size += line.size() + LineBreak.size();
+    for (const auto& line : Lines)
+        size += line.size() + LineBreak.size();
     Buffer.clear();
     Buffer.reserve(size);
     for (const auto& line : Lines) {
@@ -309,7 +315,9 @@ int32_t TFileObject::ReadInteger() {
     return StrToInt(LastToken);
 }
 
-bool TFileObject::ReadBoolean() { return ReadInteger() > 0; }
+bool TFileObject::ReadBoolean() {
+    return ReadInteger() > 0;
+}
 
 double TFileObject::ReadFloat() {
     NextToken();
@@ -333,12 +341,13 @@ namespace {
 
 // Splits at '.' into at most four components; anything that is not an integer counts as 0.
 void VersionComponents(const std::string& text, int64_t (&parts)[4]) {
-    for (auto& p : parts) p = 0;
+    for (auto& p : parts)
+        p = 0;
     size_t start = 0;
     for (int i = 0; i < 4 && start <= text.size(); ++i) {
         size_t dot = text.find('.', start);
-        std::string piece = text.substr(start, dot == std::string::npos ? std::string::npos
-                                                                          : dot - start);
+        std::string piece =
+            text.substr(start, dot == std::string::npos ? std::string::npos : dot - start);
         int32_t value = 0;
         if (TryStrToInt(piece, value)) parts[i] = value;
         if (dot == std::string::npos) break;

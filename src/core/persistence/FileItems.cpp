@@ -22,7 +22,8 @@ TIOObjectList::~TIOObjectList() {
 void TIOObjectList::Save(TFileObject& file) {
     file.WriteInteger(Count());
     file.EndLine();
-    for (auto* item : Items) item->Save(file);
+    for (auto* item : Items)
+        item->Save(file);
 }
 
 void TIOObjectList::LoadItems(TFileObject& file, const TIOItemFactory& factory) {
@@ -101,7 +102,8 @@ void TIOObjectList::Clear() {
     // the ones before it.
     std::vector<TIOListObject*> items;
     items.swap(Items);
-    for (auto it = items.rbegin(); it != items.rend(); ++it) Release(*it);
+    for (auto it = items.rbegin(); it != items.rend(); ++it)
+        Release(*it);
 }
 
 TIOListObjectLink::~TIOListObjectLink() {
@@ -118,15 +120,15 @@ void TIOListObjectLink::Load(TIOObjectList& list, TFileObject& file) {
     if (index >= 0) GlobalLinkManager.AddReference(this, &list, index);
 }
 
-void TGlobalLinkManager::AddReference(TIOListObjectLink* link, TIOObjectList* list,
-                                      int32_t index) {
+void TGlobalLinkManager::AddReference(TIOListObjectLink* link, TIOObjectList* list, int32_t index) {
     References.push_back({link, list, index});
 }
 
 void TGlobalLinkManager::ResolveAll() {
     std::vector<TLinkManagerReference> pending;
     pending.swap(References);
-    for (const auto& ref : pending) ref.Link->SetTarget(ref.List->GetItem(ref.Index));
+    for (const auto& ref : pending)
+        ref.Link->SetTarget(ref.List->GetItem(ref.Index));
 }
 
 void TGlobalLinkManager::Forget(const TIOListObjectLink* link) {

@@ -5,6 +5,10 @@ TNotifier SilentNotifier;
 TNotifier* Current = &SilentNotifier;
 } // namespace
 
-TNotifier& Notifier() { return *Current; }
+TNotifier& Notifier() {
+    return *Current;
+}
 
-void SetNotifier(TNotifier* notifier) { Current = notifier ? notifier : &SilentNotifier; }
+void SetNotifier(TNotifier* notifier) {
+    Current = notifier ? notifier : &SilentNotifier;
+}

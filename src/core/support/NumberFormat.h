@@ -14,7 +14,9 @@ inline bool SameValue(double a, double b) {
     double d = a - b;
     return d <= FloatTolerance && d >= -FloatTolerance;
 }
-inline bool IsZero(double a) { return a <= FloatTolerance && a >= -FloatTolerance; }
+inline bool IsZero(double a) {
+    return a <= FloatTolerance && a >= -FloatTolerance;
+}
 
 // A text that is not a number of the expected kind.
 class EConvertError : public std::exception {

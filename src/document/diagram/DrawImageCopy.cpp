@@ -1,7 +1,7 @@
 // Structure copies of the drawing (undo snapshots and the structure buffer), pasting
 // with renaming, and keeping a finished run for comparison.
-#include "document/diagram/DrawingObjects.h"
 #include "core/support/Text.h"
+#include "document/diagram/DrawingObjects.h"
 
 #include "core/support/NumberFormat.h"
 

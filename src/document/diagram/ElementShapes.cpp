@@ -2,9 +2,9 @@
 // flow shape with its two pipes.
 #include "document/diagram/DrawingObjects.h"
 
+#include "core/support/NumberFormat.h"
 #include "document/diagram/ContentPainting.h"
 #include "document/diagram/PaintHelpers.h"
-#include "core/support/NumberFormat.h"
 
 #include <QtGui/QFontMetrics>
 #include <QtGui/QPainter>

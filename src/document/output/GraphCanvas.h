@@ -2,9 +2,9 @@
 // Canvas helpers shared by the graph and table painters: a pen position that moves and
 // draws like a plotter, label fonts and text placed by its top-left corner.
 
+#include "core/support/NumberFormat.h"
 #include "document/diagram/DrawingObjects.h"
 #include "document/diagram/PaintHelpers.h"
-#include "core/support/NumberFormat.h"
 
 #include <QtGui/QFontMetrics>
 #include <QtGui/QPainter>

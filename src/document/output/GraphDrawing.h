@@ -5,8 +5,8 @@
 // rectangles are (Left, Top, Right, Bottom) pixel coordinates and every pixel coordinate is
 // truncated toward zero.
 
-#include "document/diagram/DrawingObjects.h"
 #include "core/model/DataSeries.h"
+#include "document/diagram/DrawingObjects.h"
 
 #include <QtGui/QColor>
 

@@ -1,7 +1,7 @@
 // Value and time ticks of a graph, as formatted numbers.
+#include "core/support/NumberFormat.h"
 #include "document/output/GraphDrawing.h"
 #include "document/output/GraphLabelRules.h"
-#include "core/support/NumberFormat.h"
 
 #include <cmath>
 

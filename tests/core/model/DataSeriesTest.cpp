@@ -7,7 +7,8 @@ namespace {
 // Filled through AddPoint, so every case also exercises the ordering rules.
 struct Series : TDataSeries {
     Series(std::initializer_list<TDataPoint> points, bool stepwise = false) {
-        for (const auto& p : points) AddPoint(p.Time, p.Value);
+        for (const auto& p : points)
+            AddPoint(p.Time, p.Value);
         Stepwise = stepwise;
     }
 };
@@ -18,7 +19,8 @@ std::string Record(TDataSeries& s) {
     s.Save(file);
     file.EndLine();
     std::string text;
-    for (const auto& line : file.Lines) text += line + "|";
+    for (const auto& line : file.Lines)
+        text += line + "|";
     return text;
 }
 
@@ -32,8 +34,8 @@ TEST(DataSeries, Lookup) {
         const TDataSeries* series;
         double time, value;
     } cases[] = {
-        {&interpolated, 5, 50},  {&stepwise, 5, 0},     {&interpolated, -1, 0},
-        {&interpolated, 20, 100}, {&stepwise, 20, 100}, {&stepwise, 10, 100},
+        {&interpolated, 5, 50},           {&stepwise, 5, 0},        {&interpolated, -1, 0},
+        {&interpolated, 20, 100},         {&stepwise, 20, 100},     {&stepwise, 10, 100},
         {&interpolated, 10 - 5e-11, 100}, {&interpolated, 2.5, 25}, {&empty, 3, 0},
     };
     for (const auto& c : cases)

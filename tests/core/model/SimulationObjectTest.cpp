@@ -1,8 +1,8 @@
 #include "core/model/SimulationObjects.h"
 
 #include "SampleModel.h"
-#include "support/TempDir.h"
 #include "core/support/NumberFormat.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -100,7 +100,8 @@ TEST(TokenFile, ScannerRules) {
     for (const auto& c : cases) {
         TFileObject file;
         file.OpenForReadText("T\t1.0\r\n" + c.text);
-        for (const auto& expected : c.tokens) EXPECT_EQ(file.ReadString(), expected) << c.text;
+        for (const auto& expected : c.tokens)
+            EXPECT_EQ(file.ReadString(), expected) << c.text;
         EXPECT_THROW(file.ReadString(), EFileEnd) << c.text;
     }
 }
@@ -114,7 +115,8 @@ TEST(TokenFile, EmptyQuotedStringAtTheEnd) {
 
 TEST(TokenFile, NumbersAndBooleans) {
     TFileObject file;
-    file.OpenForReadText("T\t1\r\n\t2\t0\t-1\t12\t-7\t0.5\t1E-6\t1.5E20\t99999999999\tabc\t1e400\r\n");
+    file.OpenForReadText(
+        "T\t1\r\n\t2\t0\t-1\t12\t-7\t0.5\t1E-6\t1.5E20\t99999999999\tabc\t1e400\r\n");
     EXPECT_TRUE(file.ReadBoolean());
     EXPECT_FALSE(file.ReadBoolean());
     EXPECT_FALSE(file.ReadBoolean());
@@ -180,10 +182,14 @@ TEST(TokenFile, VersionComparison) {
         std::string a, b;
         int parts, sign;
     } cases[] = {
-        {"1.0.5", "1.0.10", 3, -1},  {"1.0.10.166", "1.0.10.200", 3, 0},
-        {"1.0.10.166", "1.0.10.200", 4, -1}, {"2", "1.9.9", 3, 1},
-        {"1.x.3", "1.0.3", 3, 0},    {"1.0.0.0.9", "1.0.0.0.1", 4, 0},
-        {"", "0.0.0", 3, 0},         {"1.0.1", "1.0.1", 3, 0},
+        {"1.0.5", "1.0.10", 3, -1},
+        {"1.0.10.166", "1.0.10.200", 3, 0},
+        {"1.0.10.166", "1.0.10.200", 4, -1},
+        {"2", "1.9.9", 3, 1},
+        {"1.x.3", "1.0.3", 3, 0},
+        {"1.0.0.0.9", "1.0.0.0.1", 4, 0},
+        {"", "0.0.0", 3, 0},
+        {"1.0.1", "1.0.1", 3, 0},
     };
     for (const auto& c : cases) {
         int r = CompareVersions(c.a, c.b, c.parts);
@@ -272,9 +278,10 @@ TEST(TokenFileSave, FailedWriteKeepsThePreviousFile) {
     std::string model = dir.File("m.qvf");
     WriteWholeFile(model, "old contents\r\n");
     // A folder that cannot be written to: the new text cannot be put beside the model.
-    std::filesystem::permissions(dir.Path, std::filesystem::perms::owner_write |
-                                               std::filesystem::perms::group_write |
-                                               std::filesystem::perms::others_write,
+    std::filesystem::permissions(dir.Path,
+                                 std::filesystem::perms::owner_write |
+                                     std::filesystem::perms::group_write |
+                                     std::filesystem::perms::others_write,
                                  std::filesystem::perm_options::remove);
     bool canStillWrite = std::ofstream(dir.File("probe")).good(); // root ignores permissions
     if (canStillWrite) {

@@ -39,7 +39,8 @@ std::string Written(TIOObjectList& list) {
     list.Save(file);
     file.EndLine();
     std::string text;
-    for (const auto& line : file.Lines) text += line + "|";
+    for (const auto& line : file.Lines)
+        text += line + "|";
     return text;
 }
 

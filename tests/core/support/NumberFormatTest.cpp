@@ -4,10 +4,10 @@
 
 #include <charconv>
 #include <clocale>
-#include <cstring>
-#include <random>
 #include <cmath>
+#include <cstring>
 #include <limits>
+#include <random>
 #include <string>
 #include <vector>
 

@@ -2,8 +2,8 @@
 // the live curve, and the document's series colours in element graphs.
 #include "document/DocumentTestSupport.h"
 
-#include "document/model/DataFile.h"
 #include "core/model/RunToEnd.h"
+#include "document/model/DataFile.h"
 #include "document/output/GraphDrawing.h"
 
 #include <QtGui/QImage>

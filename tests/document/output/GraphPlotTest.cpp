@@ -4,9 +4,9 @@
 #include "CurveTestSupport.h"
 #include "document/output/GraphCurves.h"
 
-#include "document/diagram/DrawingObjects.h"
 #include "core/model/SimulationObjects.h"
 #include "core/support/NumberFormat.h"
+#include "document/diagram/DrawingObjects.h"
 
 #include <gtest/gtest.h>
 
