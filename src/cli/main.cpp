@@ -1,5 +1,5 @@
 // quorvane-cli: headless use of Quorvane models for scripting and batch runs.
-#include "cli/CliRender.h"
+#include "cli/CliCommands.h"
 
 #include <iostream>
 #include <string>

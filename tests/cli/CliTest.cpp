@@ -1,7 +1,7 @@
 // quorvane-cli: arguments, exit statuses and what each command prints.
 #include "document/DocumentTestSupport.h"
 
-#include "cli/DataFileCli.h"
+#include "cli/Cli.h"
 #include "core/support/NumberFormat.h"
 #include "document/model/DataFile.h"
 

@@ -1,8 +1,8 @@
 // quorvane-cli render: formats, arguments, safety, and the examples against reference renders.
 #include "document/DocumentTestSupport.h"
 
-#include "cli/CliRender.h"
-#include "cli/DataFileCli.h"
+#include "cli/Cli.h"
+#include "cli/CliCommands.h"
 
 #include <QtGui/QImage>
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 // quorvane-cli: argument handling and the run, check, info and upgrade commands.
-#include "cli/DataFileCli.h"
+#include "cli/Cli.h"
 #include "core/model/Listings.h"
 #include "core/model/RunToEnd.h"
 #include "core/support/Text.h"

@@ -1,8 +1,8 @@
 // quorvane-cli render.
-#include "cli/CliRender.h"
+#include "cli/CliCommands.h"
 #include "core/support/Text.h"
 
-#include "cli/DataFileCli.h"
+#include "cli/Cli.h"
 #include "core/support/NumberFormat.h"
 #include "document/diagram/DrawingObjects.h"
 #include "document/model/DataFile.h"
