@@ -1,6 +1,6 @@
 // Graph and diagram painting: a 400 x 300 graph control showing 10 series of 100,000
 // points, and the whole diagram of the largest example after a run.
-#include "cli/Cli.h"
+#include "core/model/RunToEnd.h"
 #include "document/diagram/DrawingObjects.h"
 #include "document/model/DataFile.h"
 #include "document/output/GraphDrawing.h"

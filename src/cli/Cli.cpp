@@ -1,69 +1,92 @@
-// quorvane-cli: argument handling and the run, check, info and upgrade commands.
+// quorvane-cli: the help, the one argument parser and the dispatcher to the commands.
 #include "cli/Cli.h"
-#include "core/model/Listings.h"
-#include "core/model/RunToEnd.h"
-#include "core/support/Text.h"
+#include "cli/CliCommands.h"
 
-#include "core/support/Notifier.h"
 #include "core/support/NumberFormat.h"
 #include "document/model/DataFile.h"
 
 #include <charconv>
-#include <cmath>
-#include <fstream>
-#include <limits>
-#include <memory>
 #include <ostream>
-#include <set>
 
 namespace {
 
-// Messages of the program use CR LF; a terminal wants LF.
-std::string ForTerminal(const std::string& text) {
-    std::string result;
-    result.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
-        result += text[i];
-    }
-    return result;
-}
+using TCommandFunction = int (*)(const TCliOptions&, std::ostream&, std::ostream&);
 
-// Evaluation warnings go to standard error, once per element per run.
-class TCliNotifier : public TNotifier {
-public:
-    TCliNotifier(const TSimulationObject& simulation, std::ostream& err)
-        : Simulation(simulation), Err(err) {
-        SetNotifier(this);
-    }
-    ~TCliNotifier() override { SetNotifier(nullptr); }
-    TCliNotifier(const TCliNotifier&) = delete;
-    TCliNotifier& operator=(const TCliNotifier&) = delete;
-
-    void EvaluationWarning(const std::string& text) override {
-        // "Error in <name>: ..." - the longest element name that fits decides.
-        const TVariableObject* element = nullptr;
-        size_t best = 0;
-        for (const TVariableObject* v : Simulation.Variables) {
-            std::string prefix = "Error in " + v->Name + ": ";
-            if (text.compare(0, prefix.size(), prefix) == 0 && prefix.size() > best) {
-                element = v;
-                best = prefix.size();
-            }
-        }
-        if (element ? !Warned.insert(element).second : !Unattributed.insert(text).second) return;
-        Err << ForTerminal(text) << '\n';
-    }
-
-private:
-    const TSimulationObject& Simulation;
-    std::ostream& Err;
-    std::set<const TVariableObject*> Warned;
-    std::set<std::string> Unattributed;
+struct TCommand {
+    const char* Name;
+    TCommandFunction Run;
+    size_t MinFiles, MaxFiles;
+    // The problem when fewer files are given; null for "<command> needs a model file".
+    const char* Missing;
 };
 
-void LoadFailed(std::ostream& err, const std::string& message) {
-    err << ForTerminal(message) << '\n';
+// make-examples is for us: it rewrites examples/ when the file format moves.
+const TCommand Commands[] = {
+    {"run", CommandRun, 1, 1, nullptr},
+    {"check", CommandCheck, 1, 1, nullptr},
+    {"info", CommandInfo, 1, 1, nullptr},
+    {"upgrade", CommandUpgrade, 1, 2, nullptr},
+    {"render", CommandRender, 2, 2, "render needs a model file and an image file"},
+    {"make-examples", CommandMakeExamples, 1, 1, nullptr},
+};
+
+const TCommand* FindCommand(const std::string& name) {
+    for (const TCommand& command : Commands)
+        if (name == command.Name) return &command;
+    return nullptr;
+}
+
+enum TOptionId { opCsv, opMaxSteps, opZoom, opRun };
+
+struct TOption {
+    TOptionId Id;
+    const char* Name;
+    bool TakesValue; // as "--name VALUE" or "--name=VALUE"
+    const char* Owner;
+};
+
+const TOption Options[] = {
+    {opCsv, "--csv", true, "run"},
+    {opZoom, "--zoom", true, "render"},
+    {opMaxSteps, "--max-steps", true, "run"},
+    {opRun, "--run", false, "render"},
+};
+
+bool IsOption(const std::string& arg) {
+    return arg.size() > 1 && arg[0] == '-';
+}
+
+// The option arg names, and where its value starts (npos: in the next argument).
+const TOption* MatchOption(const std::string& arg, size_t& valueAt) {
+    for (const TOption& option : Options) {
+        const std::string name = option.Name;
+        valueAt = std::string::npos;
+        if (arg == name) return &option;
+        if (option.TakesValue && arg.compare(0, name.size() + 1, name + "=") == 0) {
+            valueAt = name.size() + 1;
+            return &option;
+        }
+    }
+    return nullptr;
+}
+
+// run's options are read for every command but render (and refused after the parse when
+// the command is another), render's only for render.
+bool Accepts(const std::string& command, const TOption& option) {
+    if (command == option.Owner) return true;
+    return std::string(option.Owner) == "run" && command != "render";
+}
+
+// The command word: the first argument that is neither an option nor an option's value.
+// Options may come before it, so it is found before they are read.
+std::string CommandWord(const std::vector<std::string>& args) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (!IsOption(args[i])) return args[i];
+        size_t valueAt = 0;
+        const TOption* option = MatchOption(args[i], valueAt);
+        if (option && option->TakesValue && valueAt == std::string::npos) ++i;
+    }
+    return std::string();
 }
 
 bool ReadMaxSteps(const std::string& text, int64_t& value) {
@@ -73,132 +96,52 @@ bool ReadMaxSteps(const std::string& text, int64_t& value) {
     return result.ec == std::errc() && result.ptr == last && value > 0;
 }
 
-struct TOptions {
-    std::string Command;
-    std::vector<std::string> Files;
-    std::string CsvFile;
-    bool HasCsv = false;
-    int64_t MaxSteps = DefaultMaxSteps;
-    std::string Error;
-};
-
-TOptions ParseArguments(const std::vector<std::string>& args) {
-    TOptions options;
+// Reads args into options; returns the first problem, or an empty text.
+std::string ParseArguments(const std::vector<std::string>& args, TCliOptions& options) {
+    const std::string command = CommandWord(args);
+    bool commandSeen = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        auto value = [&](const std::string& name, std::string& into) {
-            if (arg.size() > name.size() && arg.compare(0, name.size() + 1, name + "=") == 0) {
-                into = arg.substr(name.size() + 1);
-                return true;
-            }
-            if (arg != name) return false;
-            if (i + 1 >= args.size()) {
-                options.Error = "option " + name + " needs a value";
-                into.clear();
-                return true;
-            }
-            into = args[++i];
-            return true;
-        };
-        std::string text;
-        if (value("--csv", text)) {
-            options.CsvFile = text;
-            options.HasCsv = true;
-            if (options.Error.empty() && text.empty()) options.Error = "--csv needs a file name";
-        } else if (value("--max-steps", text)) {
-            if (options.Error.empty() && !ReadMaxSteps(text, options.MaxSteps))
-                options.Error = "--max-steps needs a whole number greater than 0";
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            if (options.Error.empty()) options.Error = "unknown option '" + arg + "'";
-        } else if (options.Command.empty()) {
-            options.Command = arg;
-        } else {
-            options.Files.push_back(arg);
+        if (!IsOption(arg)) {
+            if (commandSeen)
+                options.Files.push_back(arg);
+            else
+                options.Command = arg;
+            commandSeen = true;
+            continue;
         }
-        if (!options.Error.empty()) break;
+        size_t valueAt = 0;
+        const TOption* option = MatchOption(arg, valueAt);
+        if (!option || !Accepts(command, *option)) return "unknown option '" + arg + "'";
+        std::string value;
+        if (valueAt != std::string::npos) {
+            value = arg.substr(valueAt);
+        } else if (option->TakesValue) {
+            if (i + 1 >= args.size())
+                return std::string("option ") + option->Name + " needs a value";
+            value = args[++i];
+        }
+        switch (option->Id) {
+        case opCsv:
+            options.CsvFile = value;
+            options.HasCsv = true;
+            if (value.empty()) return "--csv needs a file name";
+            break;
+        case opMaxSteps:
+            if (!ReadMaxSteps(value, options.MaxSteps))
+                return "--max-steps needs a whole number greater than 0";
+            break;
+        case opZoom:
+            if (!TryStrToFloat(value, options.Zoom) ||
+                !(options.Zoom >= MinRenderZoom && options.Zoom <= MaxRenderZoom))
+                return "--zoom needs a percentage from 10 to 1000";
+            break;
+        case opRun:
+            options.Run = true;
+            break;
+        }
     }
-    return options;
-}
-
-int Usage(std::ostream& err, const std::string& problem) {
-    return CliUsageError(err, problem);
-}
-
-int CommandRun(const TOptions& options, std::ostream& out, std::ostream& err) {
-    std::unique_ptr<TDataFile> document;
-    std::vector<double> offsets;
-    const int status =
-        LoadModelForCli(options.Files[0], true, options.MaxSteps, err, document, &offsets);
-    if (status != csSuccess) return status;
-    TSimulationObject& simulation = *document->Simulation;
-    if (!options.HasCsv) {
-        WriteResultsCsv(simulation, offsets, out);
-        out.flush();
-        return csSuccess;
-    }
-    std::ofstream file(options.CsvFile, std::ios::binary | std::ios::trunc);
-    if (file) WriteResultsCsv(simulation, offsets, file);
-    if (file) file.close();
-    if (!file) {
-        err << "quorvane-cli: couldn't write " << options.CsvFile << '\n';
-        return csFileError;
-    }
-    return csSuccess;
-}
-
-int CommandCheck(const TOptions& options, std::ostream& out, std::ostream& err) {
-    std::string message;
-    std::unique_ptr<TDataFile> document = TDataFile::LoadModelFile(options.Files[0], message);
-    if (!document) {
-        LoadFailed(err, message);
-        return csFileError;
-    }
-    bool ok = false;
-    std::vector<std::string> report = ModelCheckReport(*document->Simulation, ok);
-    for (const auto& line : report)
-        out << ForTerminal(line) << '\n';
-    return ok && report.empty() ? csSuccess : csModelErrors;
-}
-
-int CommandInfo(const TOptions& options, std::ostream& out, std::ostream& err) {
-    std::string message;
-    std::unique_ptr<TDataFile> document = TDataFile::LoadModelFile(options.Files[0], message);
-    if (!document) {
-        LoadFailed(err, message);
-        return csFileError;
-    }
-    WriteModelInfo(*document->Simulation, out);
-    return csSuccess;
-}
-
-int CommandUpgrade(const TOptions& options, std::ostream& err) {
-    std::string message;
-    std::unique_ptr<TDataFile> document = TDataFile::LoadModelFile(options.Files[0], message);
-    if (!document) {
-        LoadFailed(err, message);
-        return csFileError;
-    }
-    try {
-        if (options.Files.size() > 1)
-            document->SaveToFile(options.Files[1]);
-        else
-            document->SaveToFile();
-    } catch (const std::exception& e) {
-        err << "quorvane-cli: " << e.what() << '\n';
-        return csFileError;
-    }
-    return csSuccess;
-}
-
-int CommandMakeExamples(const TOptions& options, std::ostream& out, std::ostream& err) {
-    try {
-        for (const auto& path : WriteExampleModels(options.Files[0]))
-            out << path << '\n';
-    } catch (const std::exception& e) {
-        err << "quorvane-cli: " << e.what() << '\n';
-        return csFileError;
-    }
-    return csSuccess;
+    return std::string();
 }
 
 } // namespace
@@ -247,7 +190,28 @@ std::string CliUsage() {
                        "3 a file that cannot be read or written.\n");
 }
 
+int CliUsageError(std::ostream& err, const std::string& problem) {
+    err << "quorvane-cli: " << problem << "\nTry 'quorvane-cli --help' for more information.\n";
+    return csBadUsage;
+}
+
+int CliWriteError(std::ostream& err, const std::string& fileName, const std::string& reason) {
+    err << "quorvane-cli: couldn't write " << fileName << ": " << reason << '\n';
+    return csFileError;
+}
+
+std::string ForTerminal(const std::string& text) {
+    std::string result;
+    result.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+        result += text[i];
+    }
+    return result;
+}
+
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    // Help and version win wherever they stand, before anything is checked.
     for (const auto& arg : args) {
         if (arg == "--help" || arg == "-h") {
             out << CliUsage();
@@ -258,123 +222,20 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
             return csSuccess;
         }
     }
-    if (args.empty()) return Usage(err, "no command given");
-    TOptions options = ParseArguments(args);
-    if (!options.Error.empty()) return Usage(err, options.Error);
+    if (args.empty()) return CliUsageError(err, "no command given");
+    TCliOptions options;
+    const std::string problem = ParseArguments(args, options);
+    if (!problem.empty()) return CliUsageError(err, problem);
 
-    const std::string& command = options.Command;
+    const TCommand* command = FindCommand(options.Command);
+    if (!command) return CliUsageError(err, "unknown command '" + options.Command + "'");
     const size_t files = options.Files.size();
-    const bool known = command == "run" || command == "check" || command == "info" ||
-                       command == "upgrade" || command == "make-examples";
-    if (!known) return Usage(err, "unknown command '" + command + "'");
-    if (files == 0) return Usage(err, command + " needs a model file");
-    const size_t maxFiles = command == "upgrade" ? 2 : 1;
-    if (files > maxFiles) return Usage(err, "too many arguments for " + command);
-    if ((options.HasCsv || options.MaxSteps != DefaultMaxSteps) && command != "run")
-        return Usage(err, "--csv and --max-steps belong to run");
-
-    if (command == "run") return CommandRun(options, out, err);
-    if (command == "check") return CommandCheck(options, out, err);
-    if (command == "info") return CommandInfo(options, out, err);
-    if (command == "upgrade") return CommandUpgrade(options, err);
-    return CommandMakeExamples(options, out, err);
-}
-
-// ---------------------------------------------------------------------------------------------
-
-int CliUsageError(std::ostream& err, const std::string& problem) {
-    err << "quorvane-cli: " << problem << "\nTry 'quorvane-cli --help' for more information.\n";
-    return csBadUsage;
-}
-
-int LoadModelForCli(const std::string& fileName, bool run, int64_t maxSteps, std::ostream& err,
-                    std::unique_ptr<TDataFile>& document, std::vector<double>* offsets) {
-    std::string message;
-    document = TDataFile::LoadModelFile(fileName, message);
-    if (!document) {
-        LoadFailed(err, message);
-        return csFileError;
-    }
-    if (!run) return csSuccess;
-    TSimulationObject& simulation = *document->Simulation;
-    TCliNotifier notifier(simulation, err);
-    bool ok = false;
-    std::vector<std::string> report = ModelCheckReport(simulation, ok);
-    if (!ok) {
-        err << "There are errors in equations, cannot simulate\n";
-        for (const auto& line : report)
-            err << ForTerminal(line) << '\n';
-        return csModelErrors;
-    }
-    bool tooLong = false;
-    std::vector<double> steps = RunToEnd(simulation, maxSteps, tooLong);
-    if (tooLong) {
-        err << "quorvane-cli: the run would take " << ExpectedStepCount(simulation)
-            << " steps, more than the limit of " << maxSteps << "; raise it with --max-steps\n";
-        return csModelErrors;
-    }
-    if (offsets) *offsets = std::move(steps);
-    return csSuccess;
-}
-
-std::string ShortestFloatText(double value) {
-    // Plain digits read best in a spreadsheet (100000, not 1e+05); very large or very
-    // small magnitudes keep the exponent. Both forms read back to the same double.
-    char text[400];
-    auto fixed = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed);
-    if (fixed.ec == std::errc() && fixed.ptr - text <= 21) return std::string(text, fixed.ptr);
-    auto result = std::to_chars(text, text + sizeof text, value);
-    return std::string(text, result.ptr);
-}
-
-std::string CsvField(std::string_view text) {
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
-    std::string field = "\"";
-    for (char c : text) {
-        if (c == '"') field += '"';
-        field += c;
-    }
-    field += '"';
-    return field;
-}
-
-void WriteResultsCsv(const TSimulationObject& simulation, const std::vector<double>& offsets,
-                     std::ostream& out) {
-    std::string line = "Time";
-    for (const TVariableObject* element : simulation.Variables) {
-        line += ',';
-        line += CsvField(element->Name);
-    }
-    line += '\n';
-    out << line;
-    for (double offset : offsets) {
-        line = ShortestFloatText(simulation.StartTime + offset);
-        for (const TVariableObject* element : simulation.Variables) {
-            line += ',';
-            line += ShortestFloatText(element->Simulated.ValueAt(offset));
-        }
-        line += '\n';
-        out << line;
-    }
-}
-
-void WriteModelInfo(const TSimulationObject& simulation, std::ostream& out) {
-    out << "Start time: " << FloatToStr(simulation.StartTime) << '\n'
-        << "Stop time: " << FloatToStr(simulation.StopTime) << '\n'
-        << "Time step: " << FloatToStr(simulation.TimeStep) << '\n'
-        << "Time unit: " << simulation.TimeUnit << '\n'
-        << "View start: " << FloatToStr(simulation.ViewStart) << '\n'
-        << "View stop: " << FloatToStr(simulation.ViewStop) << '\n'
-        << "Now: " << FloatToStr(simulation.Now) << '\n'
-        << "Run step interval: " << simulation.RunStepInterval << '\n'
-        << "Update interval: " << simulation.UpdateInterval << '\n'
-        << "Update screen: " << (simulation.UpdateScreen ? "Yes" : "No") << '\n'
-        << "Elements: " << simulation.Variables.Count() << '\n'
-        << '\n'
-        << "Variable\tType\tUnits\tEquation\n";
-    for (const TVariableObject* element : simulation.Variables) {
-        const char* kind = element->Kind <= ekFlow ? ElementKindNames[element->Kind] : "";
-        out << OneLine(element->Name) << '\t' << kind << '\t' << OneLine(element->Units) << '\t'
-            << EquationColumn(*element) << '\n';
-    }
+    if (files < command->MinFiles)
+        return CliUsageError(err, command->Missing ? std::string(command->Missing)
+                                                   : options.Command + " needs a model file");
+    if (files > command->MaxFiles)
+        return CliUsageError(err, "too many arguments for " + options.Command);
+    if ((options.HasCsv || options.MaxSteps != DefaultMaxSteps) && options.Command != "run")
+        return CliUsageError(err, "--csv and --max-steps belong to run");
+    return command->Run(options, out, err);
 }

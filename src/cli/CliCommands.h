@@ -1,17 +1,60 @@
 #pragma once
-// quorvane-cli render: the diagram painted into PNG, SVG or PDF through the same painting
-// code as the program's window and printed report.
+// The commands of quorvane-cli and what they share. Cli.cpp parses the arguments into
+// TCliOptions and calls the command; each command lives in its own Command*.cpp.
+
+#include "cli/Cli.h"
+#include "core/model/RunToEnd.h"
 
 #include <cstdint>
 #include <iosfwd>
+#include <memory>
 #include <string>
 #include <vector>
 
 class TDataFile;
 
-enum TImageFormat { ifPng, ifSvg, ifPdf };
+// The arguments, as the parser understood them.
+struct TCliOptions {
+    std::string Command;
+    std::vector<std::string> Files; // the arguments after the command that are no option
+    bool HasCsv = false;            // run --csv FILE
+    std::string CsvFile;
+    int64_t MaxSteps = DefaultMaxSteps; // run --max-steps N
+    double Zoom = 100;                  // render --zoom PERCENT
+    bool Run = false;                   // render --run
+};
 
-// The format named by the file's extension (case ignored); false for any other.
+int CommandRun(const TCliOptions& options, std::ostream& out, std::ostream& err);
+int CommandCheck(const TCliOptions& options, std::ostream& out, std::ostream& err);
+int CommandInfo(const TCliOptions& options, std::ostream& out, std::ostream& err);
+int CommandUpgrade(const TCliOptions& options, std::ostream& out, std::ostream& err);
+int CommandRender(const TCliOptions& options, std::ostream& out, std::ostream& err);
+int CommandMakeExamples(const TCliOptions& options, std::ostream& out, std::ostream& err);
+
+// Reports a usage problem with the pointer to --help; returns csBadUsage.
+int CliUsageError(std::ostream& err, const std::string& problem);
+// Reports an output file that could not be written, with the system's reason; returns
+// csFileError.
+int CliWriteError(std::ostream& err, const std::string& fileName, const std::string& reason);
+// Messages of the program use CR LF; a terminal wants LF.
+std::string ForTerminal(const std::string& text);
+
+// Loads a model for a command and, with run, checks it and runs it to its stop time,
+// reporting load failures, check messages and evaluation warnings to err. Returns
+// csSuccess with document set, or the status the command should exit with. offsets, when
+// given, receives the time offsets of the run's steps.
+int LoadModelForCli(const std::string& fileName, bool run, int64_t maxSteps, std::ostream& err,
+                    std::unique_ptr<TDataFile>& document, std::vector<double>* offsets = nullptr);
+
+// The time settings and one line per element (name, type, units, equation column).
+void WriteModelInfo(const TSimulationObject& simulation, std::ostream& out);
+
+// Writes the example models into folder; returns the paths written.
+std::vector<std::string> WriteExampleModels(const std::string& folder);
+
+// render: the picture formats, chosen by the file's extension (case ignored); false for
+// any other.
+enum TImageFormat { ifPng, ifSvg, ifPdf };
 bool ImageFormatOf(const std::string& fileName, TImageFormat& format);
 
 // Zoom limits of render, in percent.
@@ -21,12 +64,6 @@ inline constexpr double MaxRenderZoom = 1000;
 inline constexpr int32_t MaxRenderSide = 16384;
 
 // Paints the document's whole diagram at zoom percent into fileName, replacing it only once
-// the new picture is complete. Returns a quorvane-cli exit status; err gets the reason.
+// the new picture is complete. Returns an exit status; err gets the reason.
 int RenderDiagramFile(TDataFile& document, const std::string& fileName, TImageFormat format,
                       double zoom, std::ostream& err);
-
-// args: the arguments after "render".
-int CommandRender(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
-
-// Every command of the tool: render here, the rest as RunCli.
-int RunCliCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

@@ -1,13 +1,14 @@
-// quorvane-cli render.
+// render: the diagram painted into PNG, SVG or PDF through the same painting code as the
+// program's window and printed report.
 #include "cli/CliCommands.h"
-#include "core/support/Text.h"
+#include "cli/OutputFile.h"
 
-#include "cli/Cli.h"
 #include "core/support/NumberFormat.h"
+#include "core/support/Text.h"
 #include "document/diagram/DrawingObjects.h"
 #include "document/model/DataFile.h"
 
-#include <QtCore/QSaveFile>
+#include <QtCore/QBuffer>
 #include <QtGui/QGuiApplication>
 #include <QtGui/QImage>
 #include <QtGui/QPainter>
@@ -90,12 +91,12 @@ int RenderDiagramFile(TDataFile& document, const std::string& fileName, TImageFo
     const int32_t width = std::max(1, static_cast<int32_t>(w));
     const int32_t height = std::max(1, static_cast<int32_t>(h));
 
-    QSaveFile file(QString::fromStdString(fileName));
-    if (!file.open(QIODevice::WriteOnly)) {
-        err << "quorvane-cli: couldn't write " << fileName << ": "
-            << file.errorString().toStdString() << '\n';
-        return csFileError;
-    }
+    // Opened before painting, so that a folder that cannot take the file is told at once.
+    TOutputFile file(fileName);
+    if (!file.Open()) return CliWriteError(err, fileName, file.Error());
+    // The picture is made in memory, then written in one piece.
+    QBuffer bytes;
+    bytes.open(QIODevice::WriteOnly);
     const QString title = QString::fromStdString(DocumentTitle(document, document.FileName));
     bool painted = true;
     if (format == ifPng) {
@@ -109,10 +110,10 @@ int RenderDiagramFile(TDataFile& document, const std::string& fileName, TImageFo
             QPainter canvas(&picture);
             PaintDiagram(image, canvas, width, height, content);
         }
-        painted = picture.save(&file, "PNG");
+        painted = picture.save(&bytes, "PNG");
     } else if (format == ifSvg) {
         QSvgGenerator generator;
-        generator.setOutputDevice(&file);
+        generator.setOutputDevice(&bytes);
         generator.setSize(QSize(width, height));
         generator.setViewBox(QRect(0, 0, width, height));
         generator.setResolution(96);
@@ -125,7 +126,7 @@ int RenderDiagramFile(TDataFile& document, const std::string& fileName, TImageFo
             painted = canvas.end();
         }
     } else {
-        QPdfWriter writer(&file);
+        QPdfWriter writer(&bytes);
         writer.setResolution(96);
         writer.setTitle(title);
         writer.setCreator(QStringLiteral("Quorvane"));
@@ -139,57 +140,21 @@ int RenderDiagramFile(TDataFile& document, const std::string& fileName, TImageFo
             painted = canvas.end();
         }
     }
-    if (!painted || !file.commit()) {
-        err << "quorvane-cli: couldn't write " << fileName << ": "
-            << (painted ? file.errorString().toStdString() : std::string("painting failed"))
-            << '\n';
-        return csFileError;
-    }
+    if (!painted) return CliWriteError(err, fileName, "painting failed");
+    const QByteArray& data = bytes.data();
+    file.Stream().write(data.constData(), data.size());
+    if (!file.Commit()) return CliWriteError(err, fileName, file.Error());
     return csSuccess;
 }
 
-int CommandRender(const std::vector<std::string>& args, std::ostream& /*out*/, std::ostream& err) {
-    std::vector<std::string> files;
-    double zoom = 100;
-    bool run = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "--run") {
-            run = true;
-        } else if (arg == "--zoom" || arg.rfind("--zoom=", 0) == 0) {
-            std::string text;
-            if (arg == "--zoom") {
-                if (i + 1 >= args.size()) return CliUsageError(err, "option --zoom needs a value");
-                text = args[++i];
-            } else {
-                text = arg.substr(7);
-            }
-            if (!TryStrToFloat(text, zoom) || !(zoom >= MinRenderZoom && zoom <= MaxRenderZoom))
-                return CliUsageError(err, "--zoom needs a percentage from 10 to 1000");
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            return CliUsageError(err, "unknown option '" + arg + "'");
-        } else {
-            files.push_back(arg);
-        }
-    }
-    if (files.size() < 2) return CliUsageError(err, "render needs a model file and an image file");
-    if (files.size() > 2) return CliUsageError(err, "too many arguments for render");
+int CommandRender(const TCliOptions& options, std::ostream& /*out*/, std::ostream& err) {
     TImageFormat format = ifPng;
-    if (!ImageFormatOf(files[1], format))
+    if (!ImageFormatOf(options.Files[1], format))
         return CliUsageError(err, "the image file must end in .png, .svg or .pdf");
-
     auto application = EnsureGuiApplication();
     std::unique_ptr<TDataFile> document;
-    const int status = LoadModelForCli(files[0], run, DefaultMaxSteps, err, document);
+    const int status =
+        LoadModelForCli(options.Files[0], options.Run, DefaultMaxSteps, err, document);
     if (status != csSuccess) return status;
-    return RenderDiagramFile(*document, files[1], format, zoom, err);
-}
-
-int RunCliCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    const bool help = std::any_of(args.begin(), args.end(), [](const std::string& arg) {
-        return arg == "--help" || arg == "-h" || arg == "--version";
-    });
-    if (!help && !args.empty() && args[0] == "render")
-        return CommandRender(std::vector<std::string>(args.begin() + 1, args.end()), out, err);
-    return RunCli(args, out, err);
+    return RenderDiagramFile(*document, options.Files[1], format, options.Zoom, err);
 }

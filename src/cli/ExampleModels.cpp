@@ -1,6 +1,6 @@
 // The example models in examples/, built through the same document and drawing code
 // that the program uses, so that they can be written again when the file format moves.
-#include "cli/Cli.h"
+#include "cli/CliCommands.h"
 #include "document/model/DataFile.h"
 
 #include "core/support/NumberFormat.h"

@@ -1,7 +1,10 @@
 // quorvane-cli: arguments, exit statuses and what each command prints.
 #include "document/DocumentTestSupport.h"
 
-#include "cli/Cli.h"
+#include "cli/CliCommands.h"
+#include "cli/CliTestSupport.h"
+#include "cli/ResultsCsv.h"
+#include "core/model/Listings.h"
 #include "core/support/NumberFormat.h"
 #include "document/model/DataFile.h"
 
@@ -10,18 +13,6 @@
 #include <sstream>
 
 namespace {
-
-struct TCliResult {
-    int Status;
-    std::string Out;
-    std::string Err;
-};
-
-TCliResult Cli(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    int status = RunCli(args, out, err);
-    return {status, out.str(), err.str()};
-}
 
 TDependency* AddDependency(TVariableObject* to, TVariableObject* from, bool isFlow,
                            uint8_t direction) {
@@ -135,6 +126,13 @@ TEST(Cli, ArgumentsGiveTheExpectedStatus) {
         {{"info", model}, 0, "Time unit: Years", ""},
         {{"run", model, "--max-steps", "3"}, 1, "", "more than the limit of 3"},
         {{"run", model, "--max-steps=4"}, 0, "Time,", ""},
+        // Each command reads only its own options.
+        {{"run", model, "--zoom", "50"}, 2, "", "unknown option '--zoom'"},
+        {{"render", model, "a.png", "--csv", "x.csv"}, 2, "", "unknown option '--csv'"},
+        {{"check", model, "--run"}, 2, "", "unknown option '--run'"},
+        // Options may come before the command.
+        {{"--max-steps", "4", "run", model}, 0, "Time,", ""},
+        {{"--zoom=50", "render", model, folder / "a.png"}, 0, "", ""},
     };
     for (const TCase& c : cases) {
         std::string joined;
@@ -444,6 +442,13 @@ TEST(CliCsv, NumbersReadBackExactlyAndPlainWherePossible) {
         {1.5e-20, "1.5e-20"},
         {1.0 / 3, "0.3333333333333333"},
         {123456789012.5, "123456789012.5"},
+        // Plain digits up to 21 characters, the sign included.
+        {1e20, "100000000000000000000"},
+        {1e21, "1e+21"},
+        {-1e19, "-10000000000000000000"},
+        {-1e20, "-1e+20"},
+        {-2.2250738585072014e-308, "-2.2250738585072014e-308"},
+        {1.7976931348623157e308, "1.7976931348623157e+308"},
     };
     for (const auto& c : cases) {
         std::string text = ShortestFloatText(c.value);
@@ -452,4 +457,42 @@ TEST(CliCsv, NumbersReadBackExactlyAndPlainWherePossible) {
         std::from_chars(text.data(), text.data() + text.size(), back);
         EXPECT_EQ(back, c.value) << text;
     }
+}
+
+// The writer walks each series alongside the rows; every cell must still be the value a
+// lookup by time gives, for series whose points do not line up with the rows.
+TEST(CliCsv, WalkingTheSeriesGivesTheLookedUpValues) {
+    TSimulationObject model;
+    model.StartTime = 1990;
+    auto series = [&](const char* name, std::vector<TDataPoint> points, bool stepwise = false) {
+        TVariableObject* element = model.NewElement(ekVariable);
+        element->Name = name;
+        for (const TDataPoint& p : points)
+            element->Simulated.AddPoint(p.Time, p.Value);
+        element->Simulated.Stepwise = stepwise;
+    };
+    series("Aligned", {{0, 1}, {0.5, 2}, {1, 3}, {1.5, 4}, {2, 5}, {2.5, 6}, {3, 7}});
+    series("Sparse", {{0.3, 10}, {1.7, -4}, {2, 1.0 / 3}});                   // interpolated
+    series("Steps", {{-1, 5}, {0.25, 6}, {0.75, 7}, {2.2, 8}, {9, 9}}, true); // held
+    series("Empty", {});
+    series("Single", {{1.1, 42}});
+    series("Late", {{2.6, 1}, {2.7, 2}});
+    // Rows as a run makes them (more than the writer buffers at once), then a repeat, a
+    // step back and a jump far ahead.
+    std::vector<double> offsets;
+    for (int i = 0; i <= 3000; ++i)
+        offsets.push_back(i * 0.001);
+    for (double extra : {3.0, 0.4, 0.4 + 1e-12, 2.55, 100.0})
+        offsets.push_back(extra);
+
+    std::string expected = "Time,Aligned,Sparse,Steps,Empty,Single,Late\n";
+    for (double offset : offsets) {
+        expected += ShortestFloatText(model.StartTime + offset);
+        for (const TVariableObject* element : model.Variables)
+            expected += "," + ShortestFloatText(element->Simulated.ValueAt(offset));
+        expected += "\n";
+    }
+    std::ostringstream out;
+    WriteResultsCsv(model, offsets, out);
+    EXPECT_EQ(out.str(), expected);
 }

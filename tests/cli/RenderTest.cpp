@@ -1,26 +1,14 @@
 // quorvane-cli render: formats, arguments, safety, and the examples against reference renders.
 #include "document/DocumentTestSupport.h"
 
-#include "cli/Cli.h"
 #include "cli/CliCommands.h"
+#include "cli/CliTestSupport.h"
 
 #include <QtGui/QImage>
 #include <gtest/gtest.h>
 #include <sstream>
 
 namespace {
-
-struct TCliResult {
-    int Status;
-    std::string Out;
-    std::string Err;
-};
-
-TCliResult Cli(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    int status = RunCliCommand(args, out, err);
-    return {status, out.str(), err.str()};
-}
 
 fs::path ReferenceFolder() {
     return fs::path(__FILE__).parent_path() / "reference";

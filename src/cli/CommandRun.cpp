@@ -1,0 +1,28 @@
+// run: the model from its start to its stop time, the results as CSV.
+#include "cli/CliCommands.h"
+#include "cli/OutputFile.h"
+#include "cli/ResultsCsv.h"
+
+#include "document/model/DataFile.h"
+
+#include <ostream>
+
+int CommandRun(const TCliOptions& options, std::ostream& out, std::ostream& err) {
+    std::unique_ptr<TDataFile> document;
+    std::vector<double> offsets;
+    const int status =
+        LoadModelForCli(options.Files[0], true, options.MaxSteps, err, document, &offsets);
+    if (status != csSuccess) return status;
+    const TSimulationObject& simulation = *document->Simulation;
+    if (!options.HasCsv) {
+        WriteResultsCsv(simulation, offsets, out);
+        out.flush();
+        return csSuccess;
+    }
+    TOutputFile file(options.CsvFile);
+    if (file.Open()) {
+        WriteResultsCsv(simulation, offsets, file.Stream());
+        if (file.Commit()) return csSuccess;
+    }
+    return CliWriteError(err, options.CsvFile, file.Error());
+}

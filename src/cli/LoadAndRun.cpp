@@ -1,0 +1,76 @@
+// Loading a model for a command, and checking and running it with the warnings on stderr.
+#include "cli/CliCommands.h"
+
+#include "core/model/Listings.h"
+#include "core/support/Notifier.h"
+#include "document/model/DataFile.h"
+
+#include <ostream>
+#include <set>
+
+namespace {
+
+// Evaluation warnings go to standard error, once per element per run.
+class TCliNotifier : public TNotifier {
+public:
+    TCliNotifier(const TSimulationObject& simulation, std::ostream& err)
+        : Simulation(simulation), Err(err) {
+        SetNotifier(this);
+    }
+    ~TCliNotifier() override { SetNotifier(nullptr); }
+    TCliNotifier(const TCliNotifier&) = delete;
+    TCliNotifier& operator=(const TCliNotifier&) = delete;
+
+    void EvaluationWarning(const std::string& text) override {
+        // "Error in <name>: ..." - the longest element name that fits decides.
+        const TVariableObject* element = nullptr;
+        size_t best = 0;
+        for (const TVariableObject* v : Simulation.Variables) {
+            std::string prefix = "Error in " + v->Name + ": ";
+            if (text.compare(0, prefix.size(), prefix) == 0 && prefix.size() > best) {
+                element = v;
+                best = prefix.size();
+            }
+        }
+        if (element ? !Warned.insert(element).second : !Unattributed.insert(text).second) return;
+        Err << ForTerminal(text) << '\n';
+    }
+
+private:
+    const TSimulationObject& Simulation;
+    std::ostream& Err;
+    std::set<const TVariableObject*> Warned;
+    std::set<std::string> Unattributed;
+};
+
+} // namespace
+
+int LoadModelForCli(const std::string& fileName, bool run, int64_t maxSteps, std::ostream& err,
+                    std::unique_ptr<TDataFile>& document, std::vector<double>* offsets) {
+    std::string message;
+    document = TDataFile::LoadModelFile(fileName, message);
+    if (!document) {
+        err << ForTerminal(message) << '\n';
+        return csFileError;
+    }
+    if (!run) return csSuccess;
+    TSimulationObject& simulation = *document->Simulation;
+    TCliNotifier notifier(simulation, err);
+    bool ok = false;
+    std::vector<std::string> report = ModelCheckReport(simulation, ok);
+    if (!ok) {
+        err << "There are errors in equations, cannot simulate\n";
+        for (const auto& line : report)
+            err << ForTerminal(line) << '\n';
+        return csModelErrors;
+    }
+    bool tooLong = false;
+    std::vector<double> steps = RunToEnd(simulation, maxSteps, tooLong);
+    if (tooLong) {
+        err << "quorvane-cli: the run would take " << ExpectedStepCount(simulation)
+            << " steps, more than the limit of " << maxSteps << "; raise it with --max-steps\n";
+        return csModelErrors;
+    }
+    if (offsets) *offsets = std::move(steps);
+    return csSuccess;
+}
