@@ -447,6 +447,10 @@ TEST(CliCsv, NumbersReadBackExactlyAndPlainWherePossible) {
         {1e21, "1e+21"},
         {-1e19, "-10000000000000000000"},
         {-1e20, "-1e+20"},
+        {0.0000000000000000001, "0.0000000000000000001"}, // 1e-19: just fits
+        {1.5e-19, "1.5e-19"},
+        {9.9e-20, "9.9e-20"},
+        {-0.000000000000000001, "-0.000000000000000001"},
         {-2.2250738585072014e-308, "-2.2250738585072014e-308"},
         {1.7976931348623157e308, "1.7976931348623157e+308"},
     };
@@ -495,4 +499,10 @@ TEST(CliCsv, WalkingTheSeriesGivesTheLookedUpValues) {
     std::ostringstream out;
     WriteResultsCsv(model, offsets, out);
     EXPECT_EQ(out.str(), expected);
+
+    // A model without elements still has its Time column.
+    TSimulationObject empty;
+    std::ostringstream times;
+    WriteResultsCsv(empty, {0, 0.5}, times);
+    EXPECT_EQ(times.str(), "Time\n0\n0.5\n");
 }
