@@ -1,5 +1,6 @@
 // quorvane-cli: arguments, exit statuses and what each command prints.
-#include "document/DocumentTestSupport.h"
+#include "support/ModelBuilder.h"
+#include "support/TempDir.h"
 
 #include "cli/CliCommands.h"
 #include "cli/CliTestSupport.h"
@@ -14,43 +15,17 @@
 
 namespace {
 
-TDependency* AddDependency(TVariableObject* to, TVariableObject* from, bool isFlow,
-                           uint8_t direction) {
-    auto dependency = std::make_unique<TDependency>();
-    dependency->Source.SetTarget(from);
-    dependency->IsFlow = isFlow;
-    dependency->Direction = direction;
-    TDependency* added = dependency.get();
-    to->Dependencies.AddItem(std::move(dependency));
-    return added;
-}
-
-TVariableObject* Add(TSimulationObject& model, uint8_t kind, const std::string& name,
-                     const std::string& equation,
-                     std::initializer_list<TVariableObject*> inputs = {}) {
-    TVariableObject* element = model.NewElement(kind);
-    element->Name = name;
-    element->Equation = equation;
-    for (TVariableObject* input : inputs)
-        AddDependency(element, input, false, 0);
-    return element;
-}
-
 // Population: Births fill it, Deaths drain it; the model has no diagram.
-std::string WritePopulationModel(const TTempFolder& folder, const std::string& name = "pop.qvf") {
+std::string WritePopulationModel(const TTempDir& folder, const std::string& name = "pop.qvf") {
     TDataFile document;
-    TSimulationObject& model = *document.Simulation;
-    model.StopTime = 3;
-    model.TimeStep = 1;
-    model.TimeUnit = "Years";
-    TVariableObject* population = Add(model, ekResource, "Population", "100");
+    TModelBuilder b(*document.Simulation);
+    b.TimeSettings(0, 3, 1);
+    b.Sim.TimeUnit = "Years";
+    TVariableObject& population = b.Resource("Population", "100");
     // A name that needs quoting in a CSV header.
-    TVariableObject* rate = Add(model, ekConstant, "Birth, \"rate\"", "0.1");
-    TVariableObject* births = Add(model, ekFlow, "Births", "Population / 4", {population});
-    TVariableObject* deaths = Add(model, ekFlow, "Deaths", "5");
-    AddDependency(population, births, true, 0);
-    AddDependency(population, deaths, true, 1);
-    rate->Units = "1/year";
+    b.Constant("Birth, \"rate\"", "0.1").Units = "1/year";
+    b.Inflow(b.Flow("Births", "Population / 4", {"Population"}), population);
+    b.Outflow(b.Flow("Deaths", "5"), population);
     const std::string path = folder / name;
     document.SaveToFile(path);
     return path;
@@ -99,7 +74,7 @@ std::vector<std::vector<std::string>> ParseCsv(const std::string& text) {
 } // namespace
 
 TEST(Cli, ArgumentsGiveTheExpectedStatus) {
-    TTempFolder folder;
+    TTempDir folder;
     const std::string model = WritePopulationModel(folder);
     struct TCase {
         std::vector<std::string> Args;
@@ -150,7 +125,7 @@ TEST(Cli, ArgumentsGiveTheExpectedStatus) {
 }
 
 TEST(Cli, RunWritesTheSimulatedSeriesAsCsv) {
-    TTempFolder folder;
+    TTempDir folder;
     const std::string model = WritePopulationModel(folder);
     TCliResult r = Cli({"run", model});
     EXPECT_EQ(r.Status, 0) << r.Err;
@@ -174,14 +149,12 @@ TEST(Cli, RunWritesTheSimulatedSeriesAsCsv) {
 }
 
 TEST(Cli, CsvTimesAreAbsoluteAndNumbersReadBackExactly) {
-    TTempFolder folder;
+    TTempDir folder;
     TDataFile document;
-    TSimulationObject& model = *document.Simulation;
-    model.StartTime = 2000;
-    model.StopTime = 2001;
-    model.TimeStep = 0.1;
-    Add(model, ekConstant, "Third", "1/3");
-    Add(model, ekVariable, "Tiny", "1E-300 * 3");
+    TModelBuilder b(*document.Simulation);
+    b.TimeSettings(2000, 2001, 0.1);
+    b.Constant("Third", "1/3");
+    b.Variable("Tiny", "1E-300 * 3");
     document.SaveToFile(folder / "exact.qvf");
     TCliResult r = Cli({"run", folder / "exact.qvf"});
     ASSERT_EQ(r.Status, 0) << r.Err;
@@ -198,12 +171,12 @@ TEST(Cli, CsvTimesAreAbsoluteAndNumbersReadBackExactly) {
 }
 
 TEST(Cli, RunRefusesAModelWithErrors) {
-    TTempFolder folder;
+    TTempDir folder;
     TDataFile document;
-    TSimulationObject& model = *document.Simulation;
-    TVariableObject* a = Add(model, ekConstant, "A", "1");
-    Add(model, ekVariable, "B", "A +");
-    Add(model, ekVariable, "C", "2", {a});
+    TModelBuilder b(*document.Simulation);
+    b.Constant("A", "1");
+    b.Variable("B", "A +");
+    b.Variable("C", "2", {"A"});
     document.SaveToFile(folder / "bad.qvf");
 
     TCliResult run = Cli({"run", folder / "bad.qvf"});
@@ -227,13 +200,13 @@ TEST(Cli, RunRefusesAModelWithErrors) {
 }
 
 TEST(Cli, EvaluationWarningsGoToStandardErrorOncePerElement) {
-    TTempFolder folder;
+    TTempDir folder;
     TDataFile document;
-    TSimulationObject& model = *document.Simulation;
-    model.StopTime = 5;
-    Add(model, ekVariable, "Root", "SQRT(-1)");
-    Add(model, ekVariable, "Log", "LN(0)");
-    Add(model, ekVariable, "Fine", "1");
+    TModelBuilder b(*document.Simulation);
+    b.Sim.StopTime = 5;
+    b.Variable("Root", "SQRT(-1)");
+    b.Variable("Log", "LN(0)");
+    b.Variable("Fine", "1");
     document.SaveToFile(folder / "warn.qvf");
     TCliResult r = Cli({"run", folder / "warn.qvf"});
     EXPECT_EQ(r.Status, 0);
@@ -248,7 +221,7 @@ TEST(Cli, EvaluationWarningsGoToStandardErrorOncePerElement) {
 }
 
 TEST(Cli, InfoListsTheSettingsAndTheEquationColumn) {
-    TTempFolder folder;
+    TTempDir folder;
     const std::string model = WritePopulationModel(folder);
     TCliResult r = Cli({"info", model});
     EXPECT_EQ(r.Status, 0);
@@ -272,9 +245,9 @@ TEST(Cli, InfoListsTheSettingsAndTheEquationColumn) {
 }
 
 TEST(Cli, EquationColumnFollowsTheEquationsListing) {
-    TSimulationObject model;
-    TVariableObject* births = Add(model, ekFlow, "Births", "");
-    TVariableObject* deaths = Add(model, ekFlow, "Deaths", "");
+    TModelBuilder b;
+    TVariableObject& births = b.Flow("Births");
+    TVariableObject& deaths = b.Flow("Deaths");
     struct TCase {
         uint8_t Kind;
         const char* Equation;
@@ -294,15 +267,15 @@ TEST(Cli, EquationColumnFollowsTheEquationsListing) {
         TVariableObject element;
         element.Kind = c.Kind;
         element.Equation = c.Equation;
-        if (c.Fill) AddDependency(&element, births, true, 0);
-        if (c.Drain) AddDependency(&element, deaths, true, 1);
-        AddDependency(&element, births, false, 0); // information links do not show
+        if (c.Fill) b.Inflow(births, element);
+        if (c.Drain) b.Outflow(deaths, element);
+        b.Link(births, element); // information links do not show
         EXPECT_EQ(EquationColumn(element), c.Column);
     }
 }
 
 TEST(Cli, UpgradeWritesTheCurrentFormat) {
-    TTempFolder folder;
+    TTempDir folder;
     const std::string model = WritePopulationModel(folder);
     const std::string original = ReadWholeFile(model);
 
@@ -330,7 +303,7 @@ TEST(Cli, UpgradeWritesTheCurrentFormat) {
 }
 
 TEST(Cli, UnreadableFilesGiveStatusThreeWithTheProgramsMessage) {
-    TTempFolder folder;
+    TTempDir folder;
     WriteWholeFile(folder / "empty.qvf", "");
     WriteWholeFile(folder / "later.qvf", "Quorvane\t1.0.11.0\r\n");
     struct TCase {

@@ -1,8 +1,11 @@
 // quorvane-cli render: formats, arguments, safety, and the examples against reference renders.
-#include "document/DocumentTestSupport.h"
+#include "support/PixelKit.h"
+#include "support/TempDir.h"
 
 #include "cli/CliCommands.h"
 #include "cli/CliTestSupport.h"
+#include "document/diagram/DrawingObjects.h"
+#include "document/model/DataFile.h"
 
 #include <QtGui/QImage>
 #include <gtest/gtest.h>
@@ -14,29 +17,8 @@ fs::path ReferenceFolder() {
     return fs::path(__FILE__).parent_path() / "reference";
 }
 
-// Pixels whose colour differs clearly (anti-aliased text edges aside) between a and b.
-int64_t DifferingPixels(const QImage& a, const QImage& b) {
-    int64_t count = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-            if (std::abs(qRed(p) - qRed(q)) > 64 || std::abs(qGreen(p) - qGreen(q)) > 64 ||
-                std::abs(qBlue(p) - qBlue(q)) > 64)
-                ++count;
-        }
-    return count;
-}
-
-int64_t InkPixels(const QImage& image) {
-    int64_t count = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (image.pixel(x, y) != qRgb(255, 255, 255)) ++count;
-    return count;
-}
-
 TEST(RenderCommand, WritesEachFormatWithItsSignature) {
-    TTempFolder folder;
+    TTempDir folder;
     const std::string model = (ExamplesFolder() / "customer_growth.qvf").string();
     struct TCase {
         const char* File;
@@ -56,7 +38,7 @@ TEST(RenderCommand, WritesEachFormatWithItsSignature) {
 }
 
 TEST(RenderCommand, ZoomScalesThePicture) {
-    TTempFolder folder;
+    TTempDir folder;
     const std::string model = (ExamplesFolder() / "investment.qvf").string();
     ASSERT_EQ(Cli({"render", model, (folder.Path / "a.png").string()}).Status, csSuccess);
     ASSERT_EQ(Cli({"render", model, (folder.Path / "b.png").string(), "--zoom=50"}).Status,
@@ -67,11 +49,11 @@ TEST(RenderCommand, ZoomScalesThePicture) {
     ASSERT_FALSE(half.isNull());
     EXPECT_NEAR(half.width(), full.width() / 2, 2);
     EXPECT_NEAR(half.height(), full.height() / 2, 2);
-    EXPECT_GT(InkPixels(half), 0);
+    EXPECT_GT(Ink(half), 0);
 }
 
 TEST(RenderCommand, RefusesBadArgumentsAndKeepsExistingFiles) {
-    TTempFolder folder;
+    TTempDir folder;
     const std::string model = (ExamplesFolder() / "investment.qvf").string();
     const fs::path existing = folder.Path / "keep.png";
     WriteWholeFile(existing, "old picture");
@@ -108,7 +90,7 @@ TEST(RenderCommand, RefusesBadArgumentsAndKeepsExistingFiles) {
 
 TEST(RenderCommand, RefusesAPictureTooLargeToWrite) {
     // A diagram spread over a huge area must not allocate gigabytes.
-    TTempFolder folder;
+    TTempDir folder;
     std::string message;
     auto document =
         TDataFile::LoadModelFile((ExamplesFolder() / "investment.qvf").string(), message);
@@ -122,7 +104,7 @@ TEST(RenderCommand, RefusesAPictureTooLargeToWrite) {
 }
 
 TEST(RenderCommand, ARunWithModelErrorsPaintsNothing) {
-    TTempFolder folder;
+    TTempDir folder;
     std::string message;
     auto document =
         TDataFile::LoadModelFile((ExamplesFolder() / "investment.qvf").string(), message);
@@ -141,7 +123,7 @@ TEST(RenderCommand, ARunWithModelErrorsPaintsNothing) {
 // regenerate them with `make reference-renders` and look at the new pictures before
 // committing them.
 TEST(RenderCommand, ExamplesMatchTheirReferenceRenders) {
-    TTempFolder folder;
+    TTempDir folder;
     for (const fs::path& model : ExampleFiles()) {
         const std::string name = model.stem().string();
         SCOPED_TRACE(name);

@@ -2,6 +2,8 @@
 // Builds equation trees by hand and runs them step by step without the model stepping, so the
 // evaluation tests depend on nothing but the element classes.
 
+#include "support/ModelBuilder.h"
+
 #include "core/equations/EquationObjects.h"
 #include "core/model/SimulationObjects.h"
 #include "core/support/NumberFormat.h"
@@ -79,16 +81,12 @@ inline TOutcome EvaluateOnce(TEquationElement& tree) {
     return outcome;
 }
 
-// A simulation clock that the tree reads through CurrentSimulation.
-struct TTestClock {
-    TTestClock(double start, double step, double stop = 24, double now = 12) {
-        Sim.StartTime = start;
-        Sim.CurrentTime = start;
-        Sim.TimeStep = step;
-        Sim.StopTime = stop;
+// A simulation clock that the tree reads through CurrentSimulation: a model without elements.
+struct TTestClock : TModelBuilder {
+    TTestClock(double start, double step, double stop = 24, double now = 12)
+        : TModelBuilder(start, stop, step) {
         Sim.Now = now;
     }
-    TSimulationObject Sim;
 };
 
 struct TStep {

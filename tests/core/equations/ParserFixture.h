@@ -2,6 +2,8 @@
 // A small model for parser tests: one element whose equation may use a few linked elements,
 // and a printer that shows a tree as e.g. -(-([a],[b]),5) or MAX([a],[b]).
 
+#include "support/ModelBuilder.h"
+
 #include "core/equations/EquationObjects.h"
 #include "core/model/SimulationObjects.h"
 
@@ -58,19 +60,11 @@ public:
         Link(Add("Drained"), false, 1);
     }
 
-    TVariableObject* Add(const std::string& name) {
-        auto element = std::make_unique<TVariableObject>();
-        element->Name = name;
-        Elements.push_back(std::move(element));
-        return Elements.back().get();
-    }
+    // Elements are constants, as a new element is, so that no kind rule applies.
+    TVariableObject* Add(const std::string& name) { return &Build.Add(ekConstant, name); }
 
     void Link(TVariableObject* source, bool isFlow = false, uint8_t direction = 0) {
-        auto dependency = std::make_unique<TDependency>();
-        dependency->Source.SetTarget(source);
-        dependency->IsFlow = isFlow;
-        dependency->Direction = direction;
-        Target->Dependencies.AddItem(dependency.release());
+        TModelBuilder::AddDependency(*Target, source, isFlow, direction);
     }
 
     TDependency* DependencyOn(const std::string& name) const {
@@ -86,7 +80,7 @@ public:
         return Tree.get();
     }
 
-    std::vector<std::unique_ptr<TVariableObject>> Elements;
+    TModelBuilder Build;
     TVariableObject* Target = nullptr;
     std::unique_ptr<TEquationElement> Tree;
 };

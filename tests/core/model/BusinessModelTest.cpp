@@ -1,7 +1,7 @@
 // A small business model run end to end, checked against figures computed separately
 // (explicit Euler with the flows of the previous step, a delayed payment stream read by
 // interpolation, a lookup table for acquisition and an emergency cost below a cash floor).
-#include "core/model/ModelBuilder.h"
+#include "support/ModelBuilder.h"
 
 #include <gtest/gtest.h>
 

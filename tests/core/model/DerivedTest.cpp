@@ -1,4 +1,4 @@
-#include "core/model/ModelBuilder.h"
+#include "support/ModelBuilder.h"
 
 #include <gtest/gtest.h>
 

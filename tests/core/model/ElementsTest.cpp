@@ -158,11 +158,10 @@ TEST(Elements, ElementRecordRoundTrip) {
     BuildSampleModel(sim);
     TVariableObject* stock = sim.Variables[0];
     const std::string text = SavedRecord(*stock);
-    EXPECT_EQ(text,
-              JoinLines({"Quorvane\t1.0.10.166", "",
-                         "\t'Stock'\t'kg'\t'100'\t'it''s full'\t2\t100\t102.5",
-                         "\t0\t0\t0\t1\t2\t0\t1\t1\t2", "\t0\t0\t0\t1\t0",
-                         "\t0\t0\t0\t1\t2\t0\t100\t1\t102.5\t0\t200\t1", "", "\t0\t1\t1\t0"}));
+    EXPECT_EQ(text, JoinCrLf({"Quorvane\t1.0.10.166", "",
+                              "\t'Stock'\t'kg'\t'100'\t'it''s full'\t2\t100\t102.5",
+                              "\t0\t0\t0\t1\t2\t0\t1\t1\t2", "\t0\t0\t0\t1\t0",
+                              "\t0\t0\t0\t1\t2\t0\t100\t1\t102.5\t0\t200\t1", "", "\t0\t1\t1\t0"}));
 
     TFileObject file;
     file.CurrentVersion = TestVersion;

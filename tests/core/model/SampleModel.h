@@ -1,19 +1,15 @@
 #pragma once
 // A small model shared by the model tests, with the exact text it saves as.
 
+#include "support/ModelBuilder.h"
+#include "support/TempDir.h"
+
 #include "core/model/SimulationObjects.h"
 
 #include <string>
 #include <vector>
 
 inline const char* const TestVersion = "1.0.10.166";
-
-inline std::string JoinLines(const std::vector<std::string>& lines) {
-    std::string text;
-    for (const auto& line : lines)
-        text += line + "\r\n";
-    return text;
-}
 
 // A Resource filled by a Flow listed after it, so its dependency points further down the list.
 inline void BuildSampleModel(TSimulationObject& sim) {
@@ -28,11 +24,10 @@ inline void BuildSampleModel(TSimulationObject& sim) {
     sim.UpdateInterval = 2;
     sim.UpdateScreen = false;
 
-    TVariableObject* stock = sim.NewElement(ekResource);
-    TVariableObject* flow = sim.NewElement(ekFlow);
-    stock->Name = "Stock";
+    TModelBuilder build(sim);
+    TVariableObject* stock = &build.Resource("Stock", "100");
+    TVariableObject* flow = &build.Flow("In flow", "2.5");
     stock->Units = "kg";
-    stock->Equation = "100";
     stock->Notes = "it's full";
     stock->InitialValue = 100;
     stock->Value = 102.5;
@@ -41,13 +36,8 @@ inline void BuildSampleModel(TSimulationObject& sim) {
     stock->Simulated.AddPoint(0, 100);
     stock->Simulated.AddPoint(1, 102.5);
     stock->UpperY = 200;
-    auto dependency = std::make_unique<TDependency>();
-    dependency->IsFlow = true;
-    dependency->Source.SetTarget(flow);
-    stock->Dependencies.AddItem(std::move(dependency));
+    build.Inflow(*flow, *stock);
 
-    flow->Name = "In flow";
-    flow->Equation = "2.5";
     flow->InitialValue = 2.5;
     flow->Value = 2.5;
     flow->DeriveFromSource = 1;
@@ -55,7 +45,7 @@ inline void BuildSampleModel(TSimulationObject& sim) {
 
 // What BuildSampleModel saves as, with CurrentTime 0.
 inline std::string SampleModelText() {
-    return JoinLines({
+    return JoinCrLf({
         "Quorvane\t1.0.10.166",
         "",
         "\t0\t36\t0.5\t0\t2\t30\t1\t10\t'Weeks'\t4\t2\t0\t2",

@@ -30,7 +30,7 @@ std::string OldModelText(const std::string& version, bool series, bool run, bool
                          bool derive) {
     std::string s = series ? "\t0\t0\t1" : "";
     std::string settings = std::string(unit ? "\t'Weeks'" : "") + (run ? "\t4\t2\t0" : "");
-    return JoinLines({
+    return JoinCrLf({
         "Quorvane\t" + version,
         "",
         "\t0\t36\t0.5\t7\t2\t30\t1\t10" + settings + "\t2",
@@ -52,7 +52,7 @@ std::string OldModelText(const std::string& version, bool series, bool run, bool
 
 TEST(SimulationObject, SavesTheExactRecordAndLoadsItBackFromAFile) {
     TTempDir dir;
-    const std::string name = dir.File("model.qvf");
+    const std::string name = dir / "model.qvf";
     TSimulationObject source;
     BuildSampleModel(source);
     SaveToFile(source, name);
@@ -80,7 +80,7 @@ TEST(SimulationObject, SavesTheExactRecordAndLoadsItBackFromAFile) {
     EXPECT_EQ(loaded.TimeUnit, "Weeks");
     EXPECT_FALSE(loaded.UpdateScreen);
 
-    const std::string again = dir.File("again.qvf");
+    const std::string again = dir / "again.qvf";
     SaveToFile(loaded, again);
     EXPECT_EQ(ReadWholeFile(again), SampleModelText());
 }

@@ -21,7 +21,7 @@ TEST(TokenFile, WritesByteExactText) {
     TTempDir dir;
     TFileObject file;
     file.CurrentVersion = "1.0.10.166";
-    std::string name = dir.File("m.qvf");
+    std::string name = dir / "m.qvf";
     file.OpenForWrite(name, "Quorvane");
     file.WriteString("it's");
     file.WriteInteger(-42);
@@ -50,9 +50,9 @@ TEST(TokenFile, EmptyOpenLineIsStillWritten) {
     TTempDir dir;
     TFileObject file;
     file.CurrentVersion = "1.0.10.166";
-    file.OpenForWrite(dir.File("e.qvf"), "Quorvane");
+    file.OpenForWrite(dir / "e.qvf", "Quorvane");
     file.Save(false);
-    EXPECT_EQ(ReadWholeFile(dir.File("e.qvf")), "Quorvane\t1.0.10.166\r\n\r\n");
+    EXPECT_EQ(ReadWholeFile(dir / "e.qvf"), "Quorvane\t1.0.10.166\r\n\r\n");
 }
 
 TEST(TokenFile, StringsSurviveRoundTrip) {
@@ -72,11 +72,11 @@ TEST(TokenFile, StringsSurviveRoundTrip) {
     for (const auto& c : cases) {
         TFileObject file;
         file.CurrentVersion = "1.0.10.166";
-        file.OpenForWrite(dir.File("s.qvf"), "Quorvane");
+        file.OpenForWrite(dir / "s.qvf", "Quorvane");
         file.WriteString(c.written);
         file.WriteInteger(7);
         file.Save(false);
-        ASSERT_TRUE(file.OpenForRead(dir.File("s.qvf")));
+        ASSERT_TRUE(file.OpenForRead(dir / "s.qvf"));
         EXPECT_EQ(file.FileType, "Quorvane");
         EXPECT_EQ(file.FileVersion, "1.0.10.166");
         EXPECT_EQ(file.ReadString(), c.read) << c.written;
@@ -135,14 +135,14 @@ TEST(TokenFile, NumbersAndBooleans) {
 TEST(TokenFile, HeaderFailures) {
     TTempDir dir;
     TFileObject file;
-    EXPECT_FALSE(file.OpenForRead(dir.File("missing.qvf")));
+    EXPECT_FALSE(file.OpenForRead(dir / "missing.qvf"));
     EXPECT_EQ(file.Mode, TFileMode::Closed);
 
-    WriteWholeFile(dir.File("one.qvf"), "Quorvane\r\n");
-    EXPECT_THROW(file.OpenForRead(dir.File("one.qvf")), EFileError);
+    WriteWholeFile(dir / "one.qvf", "Quorvane\r\n");
+    EXPECT_THROW(file.OpenForRead(dir / "one.qvf"), EFileError);
 
-    WriteWholeFile(dir.File("empty.qvf"), "");
-    ASSERT_TRUE(file.OpenForRead(dir.File("empty.qvf")));
+    WriteWholeFile(dir / "empty.qvf", "");
+    ASSERT_TRUE(file.OpenForRead(dir / "empty.qvf"));
     EXPECT_EQ(file.FileType, "");
     EXPECT_EQ(file.FileVersion, "");
     EXPECT_THROW(file.ReadInteger(), EConvertError);
@@ -206,7 +206,7 @@ TEST(TokenFile, VersionComparison) {
 
 TEST(TokenFileSave, BackupRules) {
     TTempDir dir;
-    std::string model = dir.File("m.qvf"), backup = dir.File("m.bak");
+    std::string model = dir / "m.qvf", backup = dir / "m.bak";
     auto save = [&](const std::string& value) {
         TFileObject file;
         file.CurrentVersion = "1.0.10.166";
@@ -243,26 +243,26 @@ TEST(TokenFileSave, BackupRules) {
     EXPECT_EQ(ReadWholeFile(model), body("four"));
     EXPECT_EQ(ReadWholeFile(backup), body("two"));
     EXPECT_TRUE(IsReadOnlyFile(model));
-    EXPECT_FALSE(IsReadOnlyFile(dir.File("none.qvf")));
+    EXPECT_FALSE(IsReadOnlyFile(dir / "none.qvf"));
 }
 
 TEST(TokenFileSave, BackupNameReplacesOnlyTheLastExtension) {
     TTempDir dir;
-    std::string model = dir.File("my.model.qvf");
+    std::string model = dir / "my.model.qvf";
     for (int i = 0; i < 2; ++i) {
         TFileObject file;
         file.CurrentVersion = "1";
         file.OpenForWrite(model, "Quorvane");
         file.Save(true);
     }
-    EXPECT_TRUE(std::filesystem::exists(dir.File("my.model.bak")));
+    EXPECT_TRUE(std::filesystem::exists(dir / "my.model.bak"));
 }
 
 TEST(TokenFileSave, AFileNamedLikeItsOwnBackupIsStillSaved) {
     // Its backup name is its own name: the old text cannot be kept beside it, but the
     // model must never be deleted and the save reported as failed.
     TTempDir dir;
-    std::string model = dir.File("m.bak");
+    std::string model = dir / "m.bak";
     for (const char* value : {"one", "two"}) {
         TFileObject file;
         file.CurrentVersion = "1";
@@ -275,7 +275,7 @@ TEST(TokenFileSave, AFileNamedLikeItsOwnBackupIsStillSaved) {
 
 TEST(TokenFileSave, FailedWriteKeepsThePreviousFile) {
     TTempDir dir;
-    std::string model = dir.File("m.qvf");
+    std::string model = dir / "m.qvf";
     WriteWholeFile(model, "old contents\r\n");
     // A folder that cannot be written to: the new text cannot be put beside the model.
     std::filesystem::permissions(dir.Path,
@@ -283,11 +283,11 @@ TEST(TokenFileSave, FailedWriteKeepsThePreviousFile) {
                                      std::filesystem::perms::group_write |
                                      std::filesystem::perms::others_write,
                                  std::filesystem::perm_options::remove);
-    bool canStillWrite = std::ofstream(dir.File("probe")).good(); // root ignores permissions
+    bool canStillWrite = std::ofstream(dir / "probe").good(); // root ignores permissions
     if (canStillWrite) {
-        std::filesystem::remove(dir.File("probe"));
+        std::filesystem::remove(dir / "probe");
         // Writing into a folder that does not exist fails the same way for everyone.
-        model = dir.File("no-such-folder/m.qvf");
+        model = dir / "no-such-folder/m.qvf";
     }
     TFileObject file;
     file.CurrentVersion = "1.0.10.166";
@@ -296,8 +296,8 @@ TEST(TokenFileSave, FailedWriteKeepsThePreviousFile) {
     EXPECT_THROW(file.Save(true), EFileObjectWriteError);
     std::filesystem::permissions(dir.Path, std::filesystem::perms::owner_all,
                                  std::filesystem::perm_options::add);
-    EXPECT_EQ(ReadWholeFile(dir.File("m.qvf")), "old contents\r\n");
-    EXPECT_FALSE(std::filesystem::exists(dir.File("m.bak")));
+    EXPECT_EQ(ReadWholeFile(dir / "m.qvf"), "old contents\r\n");
+    EXPECT_FALSE(std::filesystem::exists(dir / "m.bak"));
     // No temporary file is left behind, and the text is kept for another try.
     size_t entries = 0;
     for (auto& e : std::filesystem::directory_iterator(dir.Path)) {

@@ -376,9 +376,9 @@ TEST(DiagramEdit, NoteLinesWrapAtBreaks) {
     note->Lines = {line};
     QImage picture = f.Paint();
     // Text on the first and last whole rows, nothing below the frame.
-    EXPECT_TRUE(TDiagramFixture::AnyInk(picture, QRect(4, 4, 190, 10)));
-    EXPECT_TRUE(TDiagramFixture::AnyInk(picture, QRect(4, 40, 190, 10)));
-    EXPECT_FALSE(TDiagramFixture::AnyInk(picture, QRect(0, 61, 200, 20)));
+    EXPECT_TRUE(AnyInk(picture, QRect(4, 4, 190, 10)));
+    EXPECT_TRUE(AnyInk(picture, QRect(4, 40, 190, 10)));
+    EXPECT_FALSE(AnyInk(picture, QRect(0, 61, 200, 20)));
 }
 
 TEST(DiagramPainting, ArrowHeadTipLiesBeyondTheLineEnd) {

@@ -1,6 +1,9 @@
 #pragma once
 // A model with its drawing for the diagram tests, painted into an image like the view.
 
+#include "support/DiagramBuilder.h"
+#include "support/PixelKit.h"
+
 #include "document/diagram/DrawingObjects.h"
 
 #include <QtGui/QImage>
@@ -11,22 +14,18 @@
 struct TDiagramFixture {
     TSimulationObject Model;
     TDrawImage Image;
+    TDiagramBuilder Build{Model, Image};
 
     TDiagramFixture() { Image.Model = &Model; }
 
     TVariableObject* Variable(uint8_t kind, const std::string& name,
                               const std::string& equation = "") {
-        TVariableObject* v = Model.NewElement(kind);
-        v->Name = name;
-        v->Equation = equation;
-        return v;
+        return &Build.Add(kind, name, equation);
     }
 
     // A shape at drawing point (x, y), as the tools place it at 100 % without scrolling.
     TVariableInstance* Place(uint8_t kind, const std::string& name, int32_t x, int32_t y) {
-        TVariableObject* v = Variable(kind, name);
-        if (kind == ekFlow) return Image.AddFlow(x, y, v);
-        return Image.AddElement(x, y, false, v);
+        return Build.Place(kind, name, x, y);
     }
 
     // Paints the whole drawing as the view does and returns the picture.
@@ -41,14 +40,6 @@ struct TDiagramFixture {
     void SetZoom(float zoom) {
         Image.Zoom = zoom;
         Paint();
-    }
-
-    // Whether any pixel of the rectangle (view pixels) is not white.
-    static bool AnyInk(const QImage& picture, const QRect& area) {
-        for (int y = area.top(); y <= area.bottom(); ++y)
-            for (int x = area.left(); x <= area.right(); ++x)
-                if (picture.pixel(x, y) != qRgb(255, 255, 255)) return true;
-        return false;
     }
 };
 

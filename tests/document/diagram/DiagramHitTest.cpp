@@ -135,14 +135,14 @@ TEST(DiagramPainting, ShapesSetThePixelsAUserSees) {
     EXPECT_EQ(picture.pixel(72, 100), qRgb(0, 0, 0));             // resource frame, left edge
     EXPECT_EQ(picture.pixel(100, 100 + 20), qRgb(255, 255, 255)); // inside the box
     EXPECT_EQ(picture.pixel(100, 70), qRgb(128, 128, 128));       // the 3-D top face
-    EXPECT_TRUE(TDiagramFixture::AnyInk(picture, QRect(80, 52, 40, 10)));  // name label
-    EXPECT_TRUE(TDiagramFixture::AnyInk(picture, QRect(85, 130, 30, 12))); // value label
-    EXPECT_TRUE(TDiagramFixture::AnyInk(picture, QRect(295, 61, 10, 3)));  // the valve circle
-    EXPECT_TRUE(TDiagramFixture::AnyInk(picture, QRect(240, 99, 20, 3)));  // inflow pipe
-    EXPECT_TRUE(TDiagramFixture::AnyInk(picture, QRect(345, 99, 20, 3)));  // outflow pipe
+    EXPECT_TRUE(AnyInk(picture, QRect(80, 52, 40, 10)));          // name label
+    EXPECT_TRUE(AnyInk(picture, QRect(85, 130, 30, 12)));         // value label
+    EXPECT_TRUE(AnyInk(picture, QRect(295, 61, 10, 3)));          // the valve circle
+    EXPECT_TRUE(AnyInk(picture, QRect(240, 99, 20, 3)));          // inflow pipe
+    EXPECT_TRUE(AnyInk(picture, QRect(345, 99, 20, 3)));          // outflow pipe
     // A constant shows no box: only its labels 10 units above and below.
-    EXPECT_FALSE(TDiagramFixture::AnyInk(picture, QRect(72, 300 - 2, 10, 4)));
-    EXPECT_TRUE(TDiagramFixture::AnyInk(picture, QRect(85, 304, 30, 10)));
+    EXPECT_FALSE(AnyInk(picture, QRect(72, 300 - 2, 10, 4)));
+    EXPECT_TRUE(AnyInk(picture, QRect(85, 304, 30, 10)));
 }
 
 TEST(DiagramPainting, ColoursFollowSelectionErrorsAndClones) {
@@ -237,7 +237,7 @@ TEST(DiagramPainting, GraphScaleIsWrittenFromNinetyPercent) {
         const int graphLeft = TruncToInt(75 * s), boxTop = TruncToInt(72 * s);
         const int graphTop = TruncToInt(82 * s);
         const QRect aboveGraph(graphLeft + 1, boxTop + 2, 15, graphTop - boxTop - 3);
-        EXPECT_EQ(TDiagramFixture::AnyInk(picture, aboveGraph), zoom >= 90) << zoom;
+        EXPECT_EQ(AnyInk(picture, aboveGraph), zoom >= 90) << zoom;
     }
 }
 

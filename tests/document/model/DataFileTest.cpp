@@ -1,6 +1,7 @@
 // The model document: its file layout, saving with the backup, and loading with the
 // version rule, the three messages and the recovery from damaged files.
-#include "document/DocumentTestSupport.h"
+#include "support/DiagramBuilder.h"
+#include "support/TempDir.h"
 
 #include "document/diagram/DrawingObjects.h"
 #include "document/model/DataFile.h"
@@ -117,7 +118,7 @@ TEST(DataFile, EmptyDocumentIsWrittenInTheFileLayout) {
 TEST(DataFile, SaveLoadSaveGivesTheSameBytesForEveryExample) {
     std::vector<fs::path> examples = ExampleFiles();
     ASSERT_GE(examples.size(), 3u);
-    TTempFolder folder;
+    TTempDir folder;
     for (const fs::path& example : examples) {
         SCOPED_TRACE(example.string());
         const std::string original = ReadWholeFile(example);
@@ -236,7 +237,7 @@ TEST(DataFile, VersionRuleJudgesThreeNumbers) {
 }
 
 TEST(DataFile, LoadFailuresGiveTheProgramsMessages) {
-    TTempFolder folder;
+    TTempDir folder;
     const std::string corrupt =
         "The file you attempted to load is either not a valid data file or may be corrupt.";
     WriteWholeFile(folder / "empty.qvf", "");
@@ -321,7 +322,7 @@ TEST(DataFile, EveryTruncationOfAnExampleIsRefusedCleanly) {
 }
 
 TEST(DataFile, SavingMarksTheDocumentSavedOnlyWhenTheFileIsWritten) {
-    TTempFolder folder;
+    TTempDir folder;
     auto document = NewDocument();
     document->MarkModified();
     EXPECT_TRUE(document->IsModified);
@@ -353,7 +354,7 @@ TEST(DataFile, SavingMarksTheDocumentSavedOnlyWhenTheFileIsWritten) {
 }
 
 TEST(DataFile, LoadedDocumentTakesTheFileNameAndBecomesCurrent) {
-    TTempFolder folder;
+    TTempDir folder;
     auto document = NewDocument();
     document->Simulation->NewElement(ekConstant)->Equation = "4";
     const std::string name = folder / "named.qvf";

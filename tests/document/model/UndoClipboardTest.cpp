@@ -1,5 +1,6 @@
 // Undo snapshots and the structure buffer, checked through the saved text.
-#include "document/DocumentTestSupport.h"
+#include "support/DiagramBuilder.h"
+#include "support/TempDir.h"
 
 #include "document/diagram/DrawingObjects.h"
 #include "document/model/DataFile.h"
@@ -22,12 +23,12 @@ std::string ModelText(TDataFile& document) {
 
 // A small model: Price and Volume feed Sales; a note beside them.
 void BuildSalesModel(TDataFile& document) {
-    TDocumentBuilder b(document);
+    TDiagramBuilder b(document);
     TVariableObject* price = b.Element(ekConstant, "Price", "5", 100, 100);
     TVariableObject* volume = b.Element(ekConstant, "Volume", "20", 100, 250);
     TVariableObject* sales = b.Element(ekVariable, "Sales", "Price * Volume", 300, 170);
-    b.Link(price, sales);
-    b.Link(volume, sales);
+    b.DrawnLink(price, sales);
+    b.DrawnLink(volume, sales);
     b.Note("Sales model", {400, 20, 500, 60});
 }
 
@@ -53,7 +54,7 @@ TEST(Undo, TenEditsAndTenUndosRestoreTheSavedText) {
     const std::vector<std::function<void()>> edits = {
         [&] { var(0)->Equation = "7"; },
         [&] { sim().StopTime = 48; },
-        [&] { TDocumentBuilder(document).Element(ekResource, "Stock", "100", 500, 300); },
+        [&] { TDiagramBuilder(document).Element(ekResource, "Stock", "100", 500, 300); },
         [&] {
             var(1)->Name = "Units";
             sim().RenameInEquations("Volume", "Units");
@@ -63,7 +64,7 @@ TEST(Undo, TenEditsAndTenUndosRestoreTheSavedText) {
         },
         [&] { var(2)->Sketched.AddPoint(3, 42); },
         [&] {
-            TDocumentBuilder(document).Note("Second note", {10, 400, 200, 460});
+            TDiagramBuilder(document).Note("Second note", {10, 400, 200, 460});
         },
         [&] { document.Image().Zoom = 150; },
         [&] { document.Image().RemoveObject(document.Image().Links[0]); },

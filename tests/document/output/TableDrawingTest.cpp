@@ -10,12 +10,8 @@
 
 namespace {
 
-constexpr QRgb White = qRgb(255, 255, 255);
-
 QImage BlankImage(int width = 400, int height = 300) {
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    return image;
+    return WhiteImage(width, height);
 }
 
 QImage PaintTable(TTableFixture& t, const TDrawRect& frame, QRgb colour = NormalColour,
@@ -57,18 +53,6 @@ bool SameCellText(const QImage& a, const QImage& b, const TDrawRect& control, in
         for (int x = left; x < right; ++x)
             if (a.pixel(x, y) != b.pixel(x, y)) return false;
     return true;
-}
-
-bool AnyInk(const QImage& image) {
-    return TDiagramFixture::AnyInk(image, image.rect());
-}
-
-QRect InkBounds(const QImage& image) {
-    QRect bounds;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (image.pixel(x, y) != White) bounds |= QRect(x, y, 1, 1);
-    return bounds;
 }
 
 } // namespace
@@ -199,8 +183,8 @@ TEST(TableDrawing, TallEnoughTableShowsEveryRowFromTheStart) {
             SameCellText(image, ReferenceCell(frame, times[p - 1], p, 0, 66), frame, p, 0, 66))
             << p;
     // Nothing below the last row.
-    EXPECT_FALSE(TDiagramFixture::AnyInk(
-        image, QRect(frame.Left, frame.Top + 5 * cy + 1, 300, frame.Height() - 5 * cy - 1)));
+    EXPECT_FALSE(
+        AnyInk(image, QRect(frame.Left, frame.Top + 5 * cy + 1, 300, frame.Height() - 5 * cy - 1)));
 }
 
 TEST(TableDrawing, ShortTableShowsTheLatestRowsMostRecentAtTheBottom) {
@@ -232,7 +216,7 @@ TEST(TableDrawing, BeforeTheFirstStepOneRowForTheStartTime) {
     const QImage image = PaintTable(t, frame);
     EXPECT_TRUE(SameCellText(image, ReferenceCell(frame, "5.000", 1, 0, 66), frame, 1, 0, 66));
     EXPECT_TRUE(SameCellText(image, ReferenceCell(frame, "0.00", 1, 66, 66), frame, 1, 66, 66));
-    EXPECT_FALSE(TDiagramFixture::AnyInk(image, QRect(0, 2 * cy + 1, 300, 200 - 2 * cy - 1)));
+    EXPECT_FALSE(AnyInk(image, QRect(0, 2 * cy + 1, 300, 200 - 2 * cy - 1)));
 }
 
 TEST(TableDrawing, NothingWithoutEntriesOrWithAnEmptyRectangle) {

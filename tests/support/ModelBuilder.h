@@ -1,6 +1,7 @@
 #pragma once
-// Builds small models in code for tests: elements with equations, information links,
-// flow pipes and sketches, and runs them the way the run control does.
+// Builds models in code for tests: elements by kind with their equations, information links,
+// flow pipes into and out of resources, sketches, time settings; runs them the way the run
+// control does. Core only: the diagram half lives in DiagramBuilder.h.
 
 #include "core/model/SimulationObjects.h"
 #include "core/support/Notifier.h"
@@ -32,15 +33,27 @@ public:
 
 class TModelBuilder {
 public:
-    explicit TModelBuilder(double start = 0, double stop = 24, double step = 1) {
+    // A model of its own with these time settings.
+    explicit TModelBuilder(double start = 0, double stop = 24, double step = 1)
+        : Owned(std::make_unique<TSimulationObject>()), Sim(*Owned) {
+        TimeSettings(start, stop, step);
+    }
+    // Adds to a model held elsewhere (a document's), leaving its time settings alone.
+    explicit TModelBuilder(TSimulationObject& model) : Sim(model) {}
+    TModelBuilder(const TModelBuilder&) = delete;
+    TModelBuilder& operator=(const TModelBuilder&) = delete;
+
+    TModelBuilder& TimeSettings(double start, double stop, double step) {
         Sim.StartTime = start;
         Sim.StopTime = stop;
         Sim.TimeStep = step;
         Sim.CurrentTime = start;
+        return *this;
     }
 
-    // Adds an element at the end of the list; every name in inputs gets an information
-    // link to it, so the equation may use those elements.
+    // Adds an element at the end of the list; every name in inputs gets an information link
+    // to it, so the equation may use those elements. Unlike NewElement it does not look for
+    // a free automatic name first, which would make a model of many elements quadratic.
     TVariableObject& Add(uint8_t kind, const std::string& name, const std::string& equation = "",
                          std::initializer_list<const char*> inputs = {}) {
         auto element = std::make_unique<TVariableObject>();
@@ -49,7 +62,7 @@ public:
         element->Equation = equation;
         element->Owner = &Sim;
         TVariableObject& added = *element;
-        Sim.Variables.AddItem(element.release());
+        Sim.Variables.AddItem(std::move(element));
         for (const char* input : inputs)
             Link(Get(input), added);
         return added;
@@ -57,7 +70,7 @@ public:
     TVariableObject& Constant(const std::string& name, const std::string& equation) {
         return Add(ekConstant, name, equation);
     }
-    TVariableObject& Variable(const std::string& name, const std::string& equation,
+    TVariableObject& Variable(const std::string& name, const std::string& equation = "",
                               std::initializer_list<const char*> inputs = {}) {
         return Add(ekVariable, name, equation, inputs);
     }
@@ -82,8 +95,8 @@ public:
     TDependency& Outflow(TVariableObject& flow, TVariableObject& resource) {
         return AddDependency(resource, &flow, true, 1);
     }
-    TDependency& AddDependency(TVariableObject& owner, TVariableObject* source, bool isFlow,
-                               uint8_t direction) {
+    static TDependency& AddDependency(TVariableObject& owner, TVariableObject* source, bool isFlow,
+                                      uint8_t direction) {
         auto dependency = std::make_unique<TDependency>();
         dependency->IsFlow = isFlow;
         dependency->Direction = direction;
@@ -98,6 +111,12 @@ public:
         element.Sketched.Clear();
         for (const auto& p : points)
             element.Sketched.AddPoint(p.Time, p.Value);
+    }
+    // Simulated values at time offsets 0, 1, 2, ... as if a run had left them.
+    static void Simulated(TVariableObject& element, std::initializer_list<double> values) {
+        double time = 0;
+        for (double value : values)
+            element.Simulated.AddPoint(time++, value);
     }
 
     TVariableObject& Get(const std::string& name) const {
@@ -133,5 +152,9 @@ public:
         return times;
     }
 
-    TSimulationObject Sim;
+private:
+    std::unique_ptr<TSimulationObject> Owned;
+
+public:
+    TSimulationObject& Sim;
 };
