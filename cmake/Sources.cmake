@@ -71,6 +71,11 @@ if(NOT QV_FUZZ)
   target_compile_options(quorvane-cli PRIVATE ${QV_WARNINGS})
   target_link_libraries(quorvane-cli PRIVATE cli)
   qv_test(cli cli Qt6::Core)
+  # A golden case is a folder, not code: a new or changed folder rebuilds the runner so that
+  # ctest lists the case.
+  file(GLOB QV_GOLDEN_FILES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/golden/*/*)
+  set_source_files_properties(${PROJECT_SOURCE_DIR}/tests/cli/GoldenTest.cpp
+    PROPERTIES OBJECT_DEPENDS "${QV_GOLDEN_FILES}")
 endif()
 
 # Benchmarks reach every headless layer, the command-line commands included.
