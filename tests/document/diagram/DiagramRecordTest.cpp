@@ -9,9 +9,7 @@
 namespace {
 
 TVariableObject* AddVariable(TSimulationObject& model, uint8_t kind, const std::string& name) {
-    TVariableObject* v = model.NewElement(kind);
-    v->Name = name;
-    return v;
+    return &TModelBuilder(model).Add(kind, name);
 }
 
 template <class T> T* Append(TIOObjectList& list, TDrawImage& image) {

@@ -10,21 +10,17 @@
 
 namespace {
 
-QImage BlankImage(int width = 400, int height = 300) {
-    return WhiteImage(width, height);
-}
-
 QImage PaintTable(TTableFixture& t, const TDrawRect& frame, QRgb colour = NormalColour,
                   double s = 1, int width = 400, int height = 300) {
     t.Table->FrameRect = frame;
-    QImage image = BlankImage(width, height);
+    QImage image = WhiteImage(width, height);
     QPainter canvas(&image);
     PaintTableControl(*t.Table, canvas, colour, s);
     return image;
 }
 
 int32_t RowHeight(double s = 1) {
-    QImage image = BlankImage(10, 10);
+    QImage image = WhiteImage(10, 10);
     QPainter canvas(&image);
     SetCanvasFont(canvas, TruncToInt(8 * s));
     return TextHeight(canvas) + 6;
@@ -34,7 +30,7 @@ int32_t RowHeight(double s = 1) {
 QImage ReferenceCell(const TDrawRect& control, const QString& text, int32_t row, int32_t column,
                      int32_t width, QRgb colour = NormalColour, int imageWidth = 400,
                      int imageHeight = 300) {
-    QImage image = BlankImage(imageWidth, imageHeight);
+    QImage image = WhiteImage(imageWidth, imageHeight);
     QPainter canvas(&image);
     SetCanvasFont(canvas, 8);
     DrawTableCell(canvas, control, RowHeight(), colour, text, row, column, width);
@@ -158,7 +154,7 @@ TEST(TableDrawing, CellsAreCutBackToTheControl) {
         {"below the control", 3, 0, 40, false, QRect()},
     };
     for (const TCase& c : cases) {
-        QImage image = BlankImage(200, 100);
+        QImage image = WhiteImage(200, 100);
         QPainter canvas(&image);
         SetCanvasFont(canvas, 8);
         const bool drawn = DrawTableCell(canvas, control, 20, NormalColour,
