@@ -3,7 +3,7 @@
 // to rewrite the expectations on purpose (QV_GOLDEN_UPDATE=1).
 #include "support/TempDir.h"
 
-#include "cli/DataFileCli.h"
+#include "cli/Cli.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Output files of quorvane-cli: complete or absent, and a failure says the system's reason.
-#include "document/DocumentTestSupport.h"
+#include "support/TempDir.h"
 
 #include "cli/CliTestSupport.h"
 #include "cli/OutputFile.h"
@@ -24,7 +24,7 @@ std::set<std::string> FolderListing(const fs::path& folder) {
 // The tests run as root, for whom permissions do not stop a write; a parent folder that is
 // a file, a folder in the way, and /dev/full behind a link fail for root too.
 TEST(CliOutput, AFailedWriteLeavesNothingBehindAndSaysWhy) {
-    TTempFolder folder;
+    TTempDir folder;
     const std::string model = (ExamplesFolder() / "investment.qvf").string();
     const std::string plain = folder / "plain";
     WriteWholeFile(plain, "a file, not a folder");
@@ -65,7 +65,7 @@ TEST(CliOutput, AFailedWriteLeavesNothingBehindAndSaysWhy) {
 }
 
 TEST(CliOutput, TheTargetIsReplacedOnlyByACompleteFile) {
-    TTempFolder folder;
+    TTempDir folder;
     const fs::path target = folder.Path / "results.csv";
     WriteWholeFile(target, "old");
     fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
