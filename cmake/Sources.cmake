@@ -92,11 +92,19 @@ endif()
 
 # app: the desktop program, the only layer with Qt Widgets and printing.
 if(NOT QV_HEADLESS AND NOT QV_FUZZ)
-  find_package(Qt6 REQUIRED COMPONENTS Widgets PrintSupport Svg)
+  find_package(Qt6 REQUIRED COMPONENTS Widgets PrintSupport Svg Test)
   set(CMAKE_AUTOMOC ON)
   qv_library(app document Qt6::Widgets Qt6::PrintSupport Qt6::Svg)
+  # The user guide and its pictures are built into the program for its help window.
+  file(GLOB QV_GUIDE_IMAGES CONFIGURE_DEPENDS RELATIVE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/docs/images/*.png)
+  qt_add_resources(app "user_guide" PREFIX "/" BASE ${PROJECT_SOURCE_DIR}
+    FILES docs/user-guide.md ${QV_GUIDE_IMAGES})
   add_executable(quorvane ${PROJECT_SOURCE_DIR}/src/app/main.cpp)
   target_compile_options(quorvane PRIVATE ${QV_WARNINGS})
   target_link_libraries(quorvane PRIVATE app)
-  qv_test(app app Qt6::Widgets)
+  qv_test(app app Qt6::Widgets Qt6::Test)
+  # Pictures of the real main window for the user guide: `make screenshots`.
+  add_executable(quorvane-screenshots ${PROJECT_SOURCE_DIR}/tests/screenshots/Screenshots.cpp)
+  target_compile_options(quorvane-screenshots PRIVATE ${QV_WARNINGS})
+  target_link_libraries(quorvane-screenshots PRIVATE app)
 endif()

@@ -88,6 +88,9 @@ public:
     LoadModelText(std::string_view text, const std::string& fileName, std::string& message);
     // The text SaveToFile would write, without touching the disk.
     std::string SavedText();
+    // Writes the model to another file by the same safe path, without a backup, leaving the
+    // document's name and modified mark alone (recovery copies). Throws EFileException.
+    void SaveCopyToFile(const std::string& fileName);
 
     void MarkModified();
     void AttachView(TFormBaseChild* window) { Views.View = window; }

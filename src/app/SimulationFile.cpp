@@ -1,0 +1,244 @@
+// The main window's file commands, recent files, zoom box and start-up.
+#include "app/SimulationMain.h"
+
+#include "app/ErrorReport.h"
+#include "app/Recovery.h"
+#include "app/Utilities.h"
+#include "app/diagram/MainView.h"
+#include "document/diagram/DrawingObjects.h"
+#include "document/model/DataFile.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSettings>
+#include <QTimer>
+
+namespace {
+
+const QString ModelFilter = "Quorvane files (*.qvf)";
+
+QSettings RecentSettings() {
+    return QSettings("Quorvane", "Quorvane Desktop");
+}
+
+} // namespace
+
+void TSimulationMainForm::StartUp() {
+    TimerStartUp->stop();
+    if (Document) return;
+    ZoomText = ComboBoxZoom->currentText();
+    ReplaceDocument(std::make_unique<TDataFile>());
+    ReadRecentFiles();
+    UpdateRecentMenu();
+    ActionSave->setEnabled(true);
+    ActionSaveAs->setEnabled(true);
+    show();
+    TimerRecovery->start();
+    if (Recovery->OfferRecovery(*this)) return;
+    if (!CommandLine.isEmpty() && QFileInfo(CommandLine).isFile()) LoadModel(CommandLine, false);
+}
+
+void TSimulationMainForm::StopTimerForReplacement() {
+    TimerSimulation->stop();
+}
+
+void TSimulationMainForm::ReplaceDocument(std::unique_ptr<TDataFile> document) {
+    // Whatever was running belonged to the old model.
+    StopTimerForReplacement();
+    std::unique_ptr<TDataFile> old = std::move(Document);
+    Document = std::move(document);
+    MainView->SetDocument(Document.get());
+    old.reset();
+    Document->MakeCurrent();
+    Recovery->Remove();
+    ShowDocumentZoom();
+    ShowFileName();
+    ErrorLog->ClearErrors();
+    LockEditing(false);
+    UpdateTimeBar();
+}
+
+void TSimulationMainForm::InstallRecovered(std::unique_ptr<TDataFile> document) {
+    ReplaceDocument(std::move(document));
+    StatusFile->setText(Q(Document->FileName));
+    Document->Simulation->CheckModel();
+}
+
+void TSimulationMainForm::ShowFileName() {
+    StatusFile->setText(Document && Document->HasFile ? Q(Document->FileName) : QString());
+}
+
+void TSimulationMainForm::ShowDocumentZoom() {
+    if (!Document) return;
+    ComboBoxZoom->setEditText(Q(::ZoomText(Document->Image().Zoom)));
+    ZoomText = ComboBoxZoom->currentText();
+}
+
+bool TSimulationMainForm::CheckSaveChanges() {
+    TDataFile* document = ActiveDocument();
+    if (!document || !document->IsModified) return true;
+    const int answer = ShowMessage(TMessageKind::Confirmation, "Do you wish to save your changes ?",
+                                   mbYes | mbNo | mbCancel, this);
+    if (answer == mbCancel) return false;
+    if (answer == mbNo) return true;
+    return SaveCurrent();
+}
+
+bool TSimulationMainForm::SaveCurrent() {
+    TDataFile* document = ActiveDocument();
+    if (!document) return false;
+    TSimulationObject* simulation = ActiveSimulation();
+    if (Running() || simulation->IsStarted()) StopReset();
+    if (document->HasFile)
+        Save();
+    else
+        SaveAs();
+    return document->HasFile && !document->IsModified;
+}
+
+bool TSimulationMainForm::Save() {
+    TDataFile* document = ActiveDocument();
+    if (!document) return false;
+    if (!document->HasFile) return SaveAs();
+    try {
+        document->SaveToFile(document->FileName);
+    } catch (const std::exception& e) {
+        // The model stays modified: nothing is lost, and the user is told why.
+        ShowError(QString::fromUtf8(e.what()), this);
+        return false;
+    }
+    Recovery->Remove();
+    ShowFileName();
+    return true;
+}
+
+bool TSimulationMainForm::SaveAs() {
+    TDataFile* document = ActiveDocument();
+    if (!document) return false;
+    TFileDialogRequest request;
+    request.Caption = "Save As";
+    request.StartName = Q(document->FileName);
+    request.Filter = ModelFilter;
+    request.DefaultSuffix = "qvf";
+    request.Save = true;
+    QString name = Hooks().FileName(this, request);
+    if (name.isEmpty()) return false;
+    if (QFileInfo(name).suffix().isEmpty()) name += ".qvf";
+    name = QFileInfo(name).absoluteFilePath();
+    try {
+        document->SaveToFile(S(name));
+    } catch (const std::exception& e) {
+        ShowError(QString::fromUtf8(e.what()), this);
+        return false;
+    }
+    Recovery->Remove();
+    ShowFileName();
+    AddRecent(name);
+    return true;
+}
+
+void TSimulationMainForm::NewModel() {
+    if (!CheckSaveChanges()) return;
+    ReplaceDocument(std::make_unique<TDataFile>());
+}
+
+void TSimulationMainForm::OpenModel() {
+    if (!CheckSaveChanges()) return;
+    TFileDialogRequest request;
+    request.Caption = "Open";
+    request.Filter = ModelFilter;
+    request.DefaultSuffix = "qvf";
+    const QString name = Hooks().FileName(this, request);
+    if (!name.isEmpty()) LoadModel(name, false);
+}
+
+void TSimulationMainForm::LoadModel(const QString& fileName, bool ask) {
+    const QString trimmed = fileName.trimmed();
+    if (ask && !CheckSaveChanges()) return;
+    // The recent list and the document keep the full path, whatever folder we started in.
+    const QString name = trimmed.isEmpty() ? trimmed : QFileInfo(trimmed).absoluteFilePath();
+    std::string message;
+    std::unique_ptr<TDataFile> document = TDataFile::LoadModelFile(S(name), message);
+    if (!document) {
+        // A damaged file has cost the old document already; the rest leave it alone.
+        if (message == CorruptFileMessage) ReplaceDocument(std::make_unique<TDataFile>());
+        ShowError(Q(message), this);
+        return;
+    }
+    ReplaceDocument(std::move(document));
+    AddRecent(name);
+    // The check lists what the loaded model's equations lack in the error log.
+    Document->Simulation->CheckModel();
+    RepaintActiveView();
+}
+
+void TSimulationMainForm::OpenRecent(int index) {
+    if (index < 0 || index > 3 || RecentFiles[index].empty()) return;
+    const QString name = Q(RecentFiles[index]);
+    if (QFileInfo(name).exists())
+        LoadModel(name, true);
+    else
+        ShowError(Q(FileMissingMessage(RecentFiles[index])), this);
+}
+
+void TSimulationMainForm::AddRecent(const QString& fileName) {
+    AddRecentFile(RecentFiles, S(fileName));
+    UpdateRecentMenu();
+}
+
+void TSimulationMainForm::ReadRecentFiles() {
+    QSettings settings = RecentSettings();
+    settings.beginGroup("PreviousFiles");
+    for (int i = 0; i < 4; ++i)
+        RecentFiles[i] = S(settings.value(QString("File%1").arg(i + 1)).toString());
+}
+
+void TSimulationMainForm::WriteRecentFiles() const {
+    QSettings settings = RecentSettings();
+    settings.beginGroup("PreviousFiles");
+    for (int i = 0; i < 4; ++i)
+        settings.setValue(QString("File%1").arg(i + 1), Q(RecentFiles[i]));
+    settings.endGroup();
+    settings.sync();
+}
+
+void TSimulationMainForm::UpdateRecentMenu() {
+    for (int i = 0; i < 4; ++i) {
+        const std::string& entry = RecentFiles[i];
+        ActionRecent[i]->setText(QString("&%1 ").arg(i + 1) + Q(ShortenPath(entry, 35)));
+        ActionRecent[i]->setStatusTip(Q(entry));
+        ActionRecent[i]->setVisible(!entry.empty());
+        ActionRecent[i]->setEnabled(!EditingLocked);
+    }
+    RecentSeparator->setVisible(!RecentFiles[0].empty());
+}
+
+int TSimulationMainForm::ApplyZoom(int percent) {
+    percent = std::min(percent, MaxZoom);
+    if (!ActiveDocument()) return percent;
+    const float taken = MainView->SetZoom(static_cast<float>(percent));
+    return taken > 0 ? static_cast<int>(taken) : percent;
+}
+
+void TSimulationMainForm::ZoomEntered() {
+    const int zoom = ApplyZoom(ParseZoomText(S(ComboBoxZoom->currentText())));
+    ComboBoxZoom->setEditText(Q(::ZoomText(zoom)));
+    ZoomText = ComboBoxZoom->currentText();
+    MainView->setFocus();
+}
+
+void TSimulationMainForm::ZoomBy(bool zoomIn) {
+    RestoreZoomText();
+    const int zoom = ApplyZoom(ZoomStep(S(ComboBoxZoom->currentText()), zoomIn));
+    ComboBoxZoom->setEditText(Q(::ZoomText(zoom)));
+    ZoomText = ComboBoxZoom->currentText();
+}
+
+void TSimulationMainForm::RestoreZoomText() {
+    // A half-typed zoom is dropped by any command.
+    if (ComboBoxZoom->currentText() != ZoomText) ComboBoxZoom->setEditText(ZoomText);
+    if (ComboBoxZoom->hasFocus() || ComboBoxZoom->lineEdit()->hasFocus()) MainView->setFocus();
+}

@@ -1,0 +1,166 @@
+#pragma once
+// The program's frame window: menus, tool bars, status bar, the diagram window as its
+// central widget, the file commands and recent files (SimulationFile.cpp), the run control
+// with the time bar (RunControl.cpp) and recovery copies (Recovery.cpp).
+
+#include "app/MainRules.h"
+#include "app/diagram/BaseChildWindow.h"
+#include "core/support/Notifier.h"
+
+#include <QMainWindow>
+
+#include <memory>
+
+class QAction;
+class QActionGroup;
+class QComboBox;
+class QLabel;
+class QTimer;
+class QToolButton;
+class TDataFile;
+class TFormMainView;
+class TFormModelErrors;
+class TFormTimeSettings;
+class THelpWindow;
+class TRecovery;
+class TSimulationObject;
+class TTimeBar;
+
+class TSimulationMainForm : public QMainWindow, public TActionTarget, public TNotifier {
+    Q_OBJECT
+public:
+    // commandLine: the arguments joined by single blanks; it names a model to open.
+    explicit TSimulationMainForm(const QString& commandLine = QString(), QWidget* parent = nullptr);
+    ~TSimulationMainForm() override;
+
+    // The start-up timer's tick: the first document, recent files, the command-line model.
+    void StartUp();
+    TDataFile* ActiveDocument() const;
+    TSimulationObject* ActiveSimulation() const;
+
+    // Files.
+    bool CheckSaveChanges();
+    bool SaveCurrent();
+    bool Save();
+    bool SaveAs();
+    void NewModel();
+    void OpenModel();
+    void LoadModel(const QString& fileName, bool ask);
+    void OpenRecent(int index);
+    void AddRecent(const QString& fileName);
+    void ReadRecentFiles();
+    void WriteRecentFiles() const;
+    void UpdateRecentMenu();
+
+    // Zoom.
+    int ApplyZoom(int percent);
+    void ZoomBy(bool zoomIn);
+    void ZoomEntered();
+    void RestoreZoomText();
+
+    // Running.
+    void StopReset();
+    void PauseRun();
+    void BackOneStep();
+    void RunStep();
+    void Run();
+    void TimerSimulationTimer();
+    void LockEditing(bool locked);
+    void UpdateTimeBar();
+    void RepaintActiveView();
+    void ShowTimeSettings();
+    bool Running() const;
+
+    // The recovery timer's tick: a copy of a model with unsaved changes.
+    void WriteRecoveryCopy();
+    // Makes a recovered copy the open document.
+    void InstallRecovered(std::unique_ptr<TDataFile> document);
+
+    // The error log's commands.
+    void ShowErrorLog();
+
+    void SetActionState(int code, bool enabled, bool visible) override;
+    bool EditingAllowed() const override;
+
+    // Notifier: evaluation warnings and model-check messages.
+    void EvaluationWarning(const std::string& text) override;
+    void ModelCheckMessages(const std::vector<std::string>& messages) override;
+
+    TRecentFiles RecentFiles;
+    QString ZoomText = "100%";
+    QString CommandLine;
+    std::unique_ptr<TDataFile> Document;
+    bool EditingLocked = false;
+    bool StickyTool = false;
+
+    TFormMainView* MainView = nullptr;
+    TFormModelErrors* ErrorLog = nullptr;
+    TFormTimeSettings* TimeSettings = nullptr;
+    THelpWindow* HelpWindow = nullptr;
+    std::unique_ptr<TRecovery> Recovery;
+    TTimeBar* TimeBar = nullptr;
+    QTimer* TimerSimulation = nullptr;
+    QTimer* TimerStartUp = nullptr;
+    QTimer* TimerRecovery = nullptr;
+    QComboBox* ComboBoxZoom = nullptr;
+    QLabel* StatusHint = nullptr;
+    QLabel* StatusFile = nullptr;
+
+    QAction* ActionNew = nullptr;
+    QAction* ActionOpen = nullptr;
+    QAction* ActionSave = nullptr;
+    QAction* ActionSaveAs = nullptr;
+    QAction* ActionPrintSetup = nullptr;
+    QAction* ActionPrintPreview = nullptr;
+    QAction* ActionPrint = nullptr;
+    QAction* ActionProperties = nullptr;
+    QAction* ActionRecent[4] = {};
+    QAction* RecentSeparator = nullptr;
+    QAction* ActionExit = nullptr;
+    QAction* ActionUndo = nullptr;
+    QAction* ActionCut = nullptr;
+    QAction* ActionCopy = nullptr;
+    QAction* ActionPaste = nullptr;
+    QAction* ActionDelete = nullptr;
+    QAction* ActionSelectAll = nullptr;
+    QAction* ActionZoomOut = nullptr;
+    QAction* ActionZoomIn = nullptr;
+    QAction* ZoomSeparator = nullptr;
+    QAction* ActionGraphOptions = nullptr;
+    QAction* ActionShowErrorLog = nullptr;
+    QAction* ActionLogPopup = nullptr;
+    QAction* ActionTimeSettings = nullptr;
+    QAction* ActionHelp = nullptr;
+    QAction* ActionSupport = nullptr;
+    QAction* ActionAbout = nullptr;
+    QAction* ComboZoomAction = nullptr;
+    QToolButton* ToolButtonStop = nullptr;
+    QToolButton* ToolButtonPause = nullptr;
+    QToolButton* ToolButtonStepBack = nullptr;
+    QToolButton* ToolButtonPlayStep = nullptr;
+    QToolButton* ToolButtonPlay = nullptr;
+    QToolButton* ToolButtonTimeSettings = nullptr;
+    std::vector<QToolButton*> ToolButtons; // the diagram tools
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildActions();
+    void BuildMenus();
+    void BuildToolBars();
+    QAction* MakeAction(const char* name, const QString& text, const QString& hint,
+                        const QKeySequence& key = QKeySequence());
+    void Connect(QAction* action, void (TSimulationMainForm::*command)());
+    void RunCommand(void (TSimulationMainForm::*command)());
+    // Puts doc in place of the current document and shows it as New does.
+    void ReplaceDocument(std::unique_ptr<TDataFile> document);
+    void ShowFileName();
+    void ShowDocumentZoom();
+    void StopTimerForReplacement();
+    void ChooseTool(QToolButton* button);
+    void ShowHelp();
+    void ShowAbout();
+};

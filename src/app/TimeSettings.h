@@ -1,0 +1,40 @@
+#pragma once
+// The Time Settings dialog: the run's clock, the display window and screen updating.
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+
+class TNumberEdit;
+class TSimulationObject;
+
+class TFormTimeSettings : public QDialog {
+    Q_OBJECT
+public:
+    explicit TFormTimeSettings(QWidget* parent = nullptr);
+
+    // Shows the settings of simulation and clears the changed flag.
+    void Fill(const TSimulationObject& simulation);
+    // On "OK": true when the dialog may close. Applies the entries to simulation when
+    // something changed and every check passes; otherwise shows the first failure.
+    bool Apply(TSimulationObject& simulation);
+
+    bool Changed = false;
+    bool Applied = false; // the last Apply changed the model
+
+    TNumberEdit* EditStartTime;
+    TNumberEdit* EditStopTime;
+    QComboBox* ComboBoxTimeStep;
+    QComboBox* ComboBoxTimeUnits;
+    TNumberEdit* EditRunStepInterval;
+    TNumberEdit* EditViewStart;
+    TNumberEdit* EditViewStop;
+    TNumberEdit* EditNow;
+    TNumberEdit* EditUpdateInterval;
+    QCheckBox* CheckBoxUpdateScreen;
+
+private:
+    double StoredTimeStep = 1;
+    bool TimeStepEdited = false;
+    TSimulationObject* Target = nullptr;
+};

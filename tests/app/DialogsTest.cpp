@@ -1,0 +1,229 @@
+// The error log's states, the Time Settings dialog, recovery copies and the help window.
+#include "app/ErrorReport.h"
+#include "app/HelpWindow.h"
+#include "app/MainFormFixture.h"
+#include "app/TimeSettings.h"
+#include "app/widgets/NumberEdit.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QPushButton>
+#include <QTextBrowser>
+
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+void TwoCycles(TModelBuilder& model) {
+    for (const char* name : {"A", "B", "C", "D"})
+        model.Variable(name);
+    for (const auto& [from, to] : {std::pair{"B", "A"}, {"A", "B"}, {"D", "C"}, {"C", "D"}}) {
+        model[to].Equation = from;
+        model.Link(model[from], model[to]);
+    }
+}
+
+} // namespace
+
+TEST_F(MainFormTest, ErrorLogShowsHidesAndCountsAsTheChecksGo) {
+    Start();
+    TFormModelErrors& log = *Form->ErrorLog;
+    Form->LoadModel(Q(WriteModel("cycles.qvf", TwoCycles)), false);
+    EXPECT_TRUE(log.isVisible());
+    EXPECT_EQ(log.windowTitle(), "Errors (2)");
+    EXPECT_EQ(log.MemoErrors->toPlainText().count('\n'), 1);
+    EXPECT_FALSE(Form->ActionShowErrorLog->isEnabled());
+
+    // "Hide", then with pop-up off a failing check updates the text but stays hidden.
+    log.ButtonHide->click();
+    EXPECT_TRUE(Form->ActionShowErrorLog->isEnabled());
+    Form->ActionLogPopup->trigger();
+    EXPECT_FALSE(log.PopupOnNewError);
+    log.MemoErrors->clear();
+    Form->RunStep();
+    EXPECT_EQ(TakeMessages(), QStringList{"There are errors in equations, cannot simulate"});
+    EXPECT_FALSE(log.isVisible());
+    EXPECT_EQ(log.windowTitle(), "Errors (2)");
+    EXPECT_FALSE(log.MemoErrors->toPlainText().isEmpty());
+    Form->ActionShowErrorLog->trigger();
+    EXPECT_TRUE(log.isVisible());
+    EXPECT_FALSE(log.PopupChk->isChecked());
+
+    // New with pop-up off leaves the log visible, empty, captioned "Errors".
+    Form->NewModel();
+    EXPECT_TRUE(log.isVisible());
+    EXPECT_EQ(log.windowTitle(), "Errors");
+    EXPECT_EQ(log.MemoErrors->toPlainText(), "");
+
+    // An empty check hides it and gives the command back.
+    Form->RunStep();
+    EXPECT_FALSE(log.isVisible());
+    EXPECT_TRUE(Form->ActionShowErrorLog->isEnabled());
+    Form->StopReset();
+    // "Show Error Log" on a sound model shows nothing and stays available.
+    Form->ActionShowErrorLog->trigger();
+    EXPECT_FALSE(log.isVisible());
+    EXPECT_TRUE(Form->ActionShowErrorLog->isEnabled());
+}
+
+TEST_F(MainFormTest, TimeSettingsRefusesEntriesInOrderAndRounds) {
+    Start();
+    Form->LoadModel(Q(SimpleModel()), false);
+    TFormTimeSettings& dialog = *Form->TimeSettings;
+    struct TCase {
+        const char* Start;
+        const char* Stop;
+        const char* ViewStart;
+        const char* ViewStop;
+        const char* Now;
+        const char* Message; // empty: accepted
+    } cases[] = {
+        {"5", "5", "0", "24", "12", "The end time must be greater than the start time"},
+        {"0", "24", "0", "30", "12",
+         "The display end time must within the current simulation time range"},
+        {"0", "24", "-1", "24", "12",
+         "The display start time must within the current simulation time range"},
+        {"0", "24", "10", "10", "12",
+         "The display end time must be greater than the display start time"},
+        {"0", "24", "0", "24", "25",
+         "The marker for 'now' must be within the current simulation time range"},
+        {"0.5", "24", "0.5", "24", "12", ""},
+    };
+    for (const TCase& c : cases) {
+        dialog.Fill(Simulation());
+        const std::pair<TNumberEdit*, const char*> entries[] = {{dialog.EditStartTime, c.Start},
+                                                                {dialog.EditStopTime, c.Stop},
+                                                                {dialog.EditViewStart, c.ViewStart},
+                                                                {dialog.EditViewStop, c.ViewStop},
+                                                                {dialog.EditNow, c.Now}};
+        for (const auto& [edit, text] : entries) {
+            edit->clear();
+            QTest::keyClicks(edit, text);
+        }
+        const bool closes = dialog.Apply(Simulation());
+        EXPECT_EQ(closes, *c.Message == 0) << c.Message;
+        EXPECT_EQ(TakeMessages(), *c.Message ? QStringList{c.Message} : QStringList{});
+    }
+    EXPECT_EQ(Simulation().StartTime, 1) << "0.5 rounds up";
+    EXPECT_EQ(Simulation().ViewStart, 1);
+    EXPECT_EQ(Simulation().CurrentTime, 1);
+}
+
+TEST_F(MainFormTest, TimeSettingsKeepsAStepItShowsRounded) {
+    Start();
+    Form->LoadModel(Q(WriteModel("fine.qvf",
+                                 [](TModelBuilder& model) {
+                                     model.Sim.TimeStep = 0.0625;
+                                     model.Constant("C", "1");
+                                 })),
+                    false);
+    Hooks.OnDialog = [](QDialog& dialog) {
+        auto& settings = static_cast<TFormTimeSettings&>(dialog);
+        EXPECT_EQ(settings.ComboBoxTimeStep->currentText(), "0.063");
+        settings.EditNow->clear();
+        QTest::keyClicks(settings.EditNow, "6");
+        settings.findChild<QPushButton*>("ButtonOK")->click();
+    };
+    Form->ShowTimeSettings();
+    EXPECT_EQ(Simulation().Now, 6);
+    EXPECT_EQ(Simulation().TimeStep, 0.0625);
+    EXPECT_TRUE(Form->ActiveDocument()->IsModified);
+
+    // Untouched, OK applies nothing; during a run the dialog is refused.
+    Form->ActiveDocument()->IsModified = false;
+    Hooks.OnDialog = [](QDialog& dialog) { dialog.findChild<QPushButton*>("ButtonOK")->click(); };
+    Form->ShowTimeSettings();
+    EXPECT_FALSE(Form->ActiveDocument()->IsModified);
+    Form->RunStep();
+    Form->PauseRun();
+    Form->ShowTimeSettings();
+    EXPECT_EQ(TakeMessages(),
+              QStringList{"You cannot make changes to the time settings during a simulation"});
+}
+
+TEST_F(MainFormTest, RecoveryCopyIsWrittenOfferedAndRemoved) {
+    const std::string model = SimpleModel("precious.qvf");
+    QString leftBehind;
+    {
+        Start();
+        Form->LoadModel(Q(model), false);
+        Form->WriteRecoveryCopy();
+        EXPECT_FALSE(Form->Recovery->HasCopy()) << "nothing unsaved, nothing to recover";
+        Form->ActiveDocument()->FileName = model;
+        Form->ActiveDocument()->MarkModified();
+        Form->WriteRecoveryCopy();
+        ASSERT_TRUE(Form->Recovery->HasCopy());
+        EXPECT_FALSE(std::filesystem::exists(model + ".bak")) << "never beside the model";
+        EXPECT_TRUE(Form->Save());
+        EXPECT_FALSE(Form->Recovery->HasCopy()) << "a save makes the copy useless";
+        Form->ActiveDocument()->MarkModified();
+        Form->WriteRecoveryCopy();
+        leftBehind = Form->Recovery->CopyPath();
+        // The program "crashes": its copy stays, and its lock goes with it.
+        Form->Recovery.reset();
+        Form->Recovery = std::make_unique<TRecovery>();
+        Form.reset();
+    }
+    ASSERT_TRUE(QFileInfo::exists(leftBehind));
+    Hooks.Answers = {mbYes};
+    Start();
+    EXPECT_EQ(
+        TakeMessages(),
+        QStringList{"Quorvane closed unexpectedly. Open the recovered copy of precious.qvf?"});
+    EXPECT_FALSE(QFileInfo::exists(leftBehind));
+    EXPECT_EQ(Form->ActiveDocument()->FileName, model);
+    EXPECT_FALSE(Form->ActiveDocument()->HasFile);
+    EXPECT_TRUE(Form->ActiveDocument()->IsModified);
+    EXPECT_TRUE(Form->Recovery->HasCopy()) << "the recovered model is protected at once";
+    // Closing without saving, by the user's choice, removes the copy.
+    Hooks.Answers = {mbNo};
+    EXPECT_TRUE(Form->close());
+    TakeMessages();
+    EXPECT_FALSE(Form->Recovery->HasCopy());
+}
+
+TEST_F(MainFormTest, ADamagedRecoveryCopyIsSetAsideNotDeleted) {
+    const QString folder = TRecovery::DefaultFolder();
+    QDir().mkpath(folder);
+    {
+        std::ofstream damaged((folder + "/123-456.qvf").toStdString());
+        damaged << "garbage";
+    }
+    Start();
+    EXPECT_EQ(TakeMessages(), QStringList{Q(CorruptFileMessage)});
+    EXPECT_FALSE(QFileInfo::exists(folder + "/123-456.qvf"));
+    EXPECT_TRUE(QFileInfo::exists(folder + "/123-456.qvf.damaged"));
+    Form.reset();
+    Start(); // offered once only
+}
+
+TEST_F(MainFormTest, HelpShowsTheBuiltInUserGuide) {
+    Start();
+    Form->ActionHelp->trigger();
+    ASSERT_NE(Form->HelpWindow, nullptr);
+    EXPECT_TRUE(Form->HelpWindow->isVisible());
+    const QString text = Form->HelpWindow->Browser->toPlainText();
+    EXPECT_TRUE(text.contains("Quorvane")) << text.left(200).toStdString();
+    for (const char* name : {"DELAY", "GRAPH", "NPV", "STARTTIME", "TODAY", "quorvane-cli"})
+        EXPECT_TRUE(text.contains(name)) << name;
+    Form->ActionSupport->trigger();
+    EXPECT_EQ(Hooks.Urls.size(), 1);
+}
+
+TEST(NumberEdit, KeepsItsExactValueUntilEditedAndReadsOnlyDots) {
+    TNumberEdit edit(nullptr, 0);
+    edit.SetValue(0.5);
+    EXPECT_EQ(edit.text(), "1");
+    EXPECT_EQ(edit.Value(), 0.5);
+    edit.clear();
+    QTest::keyClicks(&edit, "2.25");
+    EXPECT_EQ(edit.Value(), 2.25);
+    edit.clear();
+    QTest::keyClicks(&edit, "2,5");
+    EXPECT_EQ(edit.text(), "25") << "a comma is no decimal separator";
+    TNumberEdit whole(nullptr, 0, true);
+    QTest::keyClicks(&whole, "99999999999");
+    EXPECT_FALSE(whole.Value().has_value());
+}
