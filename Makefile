@@ -8,7 +8,7 @@ FUZZ_SECONDS ?= 60
 FUZZ_SMOKE_SECONDS ?= 20
 CMAKE_GEN  := -G Ninja
 
-.PHONY: all bootstrap configure build run test sanitize bench bench-build fuzz fuzz-build fuzz-smoke format format-check clean reference-renders
+.PHONY: all bootstrap configure build run test sanitize bench bench-build fuzz fuzz-build fuzz-smoke format format-check clean reference-renders screenshots
 
 all: build
 
@@ -67,6 +67,11 @@ fuzz-smoke: fuzz-build
 # After a deliberate change to the painting: rewrite the pictures the render test expects.
 reference-renders: build
 	@bash scripts/reference-renders.sh $(BUILD)/quorvane-cli
+
+# Pictures of the main window after running each example, and of the error log, for the
+# user guide (docs/images). Runs offscreen: no display needed. Look at them before committing.
+screenshots: build
+	QT_QPA_PLATFORM=offscreen ./$(BUILD)/quorvane-screenshots examples docs/images
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

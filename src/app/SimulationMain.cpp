@@ -334,6 +334,7 @@ void TSimulationMainForm::BuildToolBars() {
                 [this, button] { RunGuarded([this, button] { ChooseTool(button); }, this); });
     }
 
+    addToolBarBreak(); // the time bar needs a row of its own to be readable
     QToolBar* simulation = addToolBar("Simulation");
     simulation->setObjectName("ToolBarSimulation");
     const QStyle* style = this->style();

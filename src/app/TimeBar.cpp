@@ -15,7 +15,8 @@ constexpr int LabelRow = 14; // height of the row of labels above the strip
 TTimeBar::TTimeBar(QWidget* parent) : QWidget(parent) {
     setObjectName("TimeBar");
     setAccessibleName("Time bar");
-    setMinimumWidth(320);
+    setMinimumWidth(360);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setFixedHeight(38);
     QFont small = font();
     small.setPointSizeF(std::max(6.0, small.pointSizeF() - 1));
@@ -44,7 +45,8 @@ QRect TTimeBar::StripRect() const {
     const QFontMetrics metrics(font());
     const int left = 4 + metrics.horizontalAdvance(LabelStart->text()) + 4 +
                      metrics.horizontalAdvance(LabelStartValue->text()) + 4;
-    const int right = width() - 3 - metrics.horizontalAdvance(LabelUnit->text()) - 3 -
+    const int right = width() - 4 - metrics.horizontalAdvance(LabelStop->text()) - 6 -
+                      metrics.horizontalAdvance(LabelUnit->text()) - 3 -
                       metrics.horizontalAdvance(LabelStopValue->text()) - 2;
     return QRect(left, LabelRow + 4, std::max(0, right - left), height() - LabelRow - 8);
 }
@@ -95,13 +97,12 @@ void TTimeBar::Place() {
     const int valueY = strip.top() + (strip.height() - metrics.height()) / 2;
     put(LabelStart, 4, valueY);
     put(LabelStartValue, 4 + metrics.horizontalAdvance("Start") + 4, valueY);
+    LabelStop->adjustSize();
+    put(LabelStop, width() - 4 - LabelStop->width(), valueY);
     LabelUnit->adjustSize();
-    put(LabelUnit, width() - 3 - LabelUnit->width(), valueY);
+    put(LabelUnit, LabelStop->x() - 6 - LabelUnit->width(), valueY);
     LabelStopValue->adjustSize();
     put(LabelStopValue, LabelUnit->x() - 3 - LabelStopValue->width(), valueY);
-    // "Stop" sits above the strip's right end so that it never covers the stop value.
-    LabelStop->adjustSize();
-    put(LabelStop, strip.right() - LabelStop->width() / 2, 0);
     auto centred = [&](QLabel* label, int x) {
         label->adjustSize();
         label->move(strip.left() + x - label->width() / 2, 0);
@@ -117,7 +118,7 @@ void TTimeBar::Place() {
     LabelCurrentTime->adjustSize();
     // Kept between the start label and the stop label.
     const int lowest = LabelStart->x() + LabelStart->width();
-    const int highest = std::max(lowest, LabelStop->x() - LabelCurrentTime->width());
+    const int highest = std::max(lowest, strip.right() - LabelCurrentTime->width());
     const int x = std::clamp(strip.left() + Current.CurrentX - LabelCurrentTime->width() / 2,
                              lowest, highest);
     LabelCurrentTime->move(x, strip.bottom() - metrics.height() + 2);
