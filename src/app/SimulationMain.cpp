@@ -35,9 +35,12 @@ TSimulationMainForm::TSimulationMainForm(const QString& commandLine, QWidget* pa
     : QMainWindow(parent), CommandLine(commandLine.trimmed()) {
     setObjectName("SimulationMainForm");
     setWindowTitle("Quorvane");
-    resize(1100, 760);
-    if (QScreen* screen = QApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    resize(1280, 820);
+    if (QScreen* screen = QApplication::primaryScreen()) {
+        const QRect available = screen->availableGeometry();
+        resize(size().boundedTo(available.size()));
+        move(available.center() - rect().center());
+    }
 
     MainView = new TFormMainView(this, this);
     setCentralWidget(MainView);
