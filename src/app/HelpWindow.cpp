@@ -1,8 +1,40 @@
 #include "app/HelpWindow.h"
 
+#include <QImage>
+#include <QTextBlock>
 #include <QTextBrowser>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QUrl>
 #include <QVBoxLayout>
+
+namespace {
+
+// Pictures of the whole window would need sideways scrolling; they are shown narrower.
+void FitImages(QTextBrowser& browser, int widest) {
+    QTextDocument& document = *browser.document();
+    QTextCursor cursor(&document);
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (!fragment.charFormat().isImageFormat()) continue;
+            QTextImageFormat format = fragment.charFormat().toImageFormat();
+            const QVariant resource =
+                browser.loadResource(QTextDocument::ImageResource, QUrl(format.name()));
+            const QImage image = resource.value<QImage>().isNull()
+                                     ? QImage::fromData(resource.toByteArray())
+                                     : resource.value<QImage>();
+            if (image.isNull() || image.width() <= widest) continue;
+            format.setWidth(widest);
+            format.setHeight(static_cast<double>(image.height()) * widest / image.width());
+            cursor.setPosition(fragment.position());
+            cursor.setPosition(fragment.position() + fragment.length(), QTextCursor::KeepAnchor);
+            cursor.setCharFormat(format);
+        }
+    }
+}
+
+} // namespace
 
 THelpWindow::THelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName("HelpWindow");
@@ -12,8 +44,9 @@ THelpWindow::THelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     Browser->setAccessibleName("User guide");
     Browser->setOpenExternalLinks(true);
     Browser->setSource(QUrl(UserGuideUrl), QTextDocument::MarkdownResource);
+    FitImages(*Browser, 720);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(Browser);
-    resize(760, 680);
+    resize(800, 760);
 }

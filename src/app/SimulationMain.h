@@ -161,6 +161,8 @@ private:
     void ShowDocumentZoom();
     void StopTimerForReplacement();
     void ChooseTool(QToolButton* button);
+
+public:
     void ShowHelp();
     void ShowAbout();
 };
