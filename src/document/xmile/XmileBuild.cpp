@@ -1,0 +1,467 @@
+// XMILE records into a document: elements with their equations translated, the resources
+// and flows that smoothing and delay functions stand for, flows joined to their stocks and
+// an information link for every name an equation uses. The import is whole or nothing.
+#include "document/xmile/XmileBuilder.h"
+
+#include "core/equations/EquationObjects.h"
+#include "core/support/DateTime.h"
+#include "core/support/NumberFormat.h"
+#include "document/diagram/DrawingObjects.h"
+#include "document/model/DataFile.h"
+
+#include <QtCore/QFile>
+
+#include <cmath>
+#include <filesystem>
+
+std::string XmileLower(std::string_view text) {
+    std::string lower(text);
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return lower;
+}
+
+namespace {
+
+// The name our element carries: blanks for '_' and line breaks, and blanks for what our
+// equations would read as an operator. changed tells whether anything beyond blanks moved.
+std::string DisplayName(std::string_view name, bool& changed) {
+    changed = false;
+    std::string result;
+    bool blank = false;
+    for (size_t i = 0; i < name.size(); ++i) {
+        const char c = name[i];
+        const bool escapedBreak = c == '\\' && i + 1 < name.size() && name[i + 1] == 'n';
+        const bool forbidden = std::string_view("+-*/<>=(),\"").find(c) != std::string_view::npos;
+        if (forbidden) changed = true;
+        if (c == ' ' || c == '_' || c == '\t' || c == '\r' || c == '\n' || escapedBreak ||
+            forbidden) {
+            if (escapedBreak) ++i;
+            blank = true;
+            continue;
+        }
+        if (blank && !result.empty()) result += ' ';
+        blank = false;
+        result += c;
+    }
+    return result;
+}
+
+std::string Identifier(const std::string& name) {
+    std::string id = name;
+    for (char& c : id)
+        if (c == ' ') c = '_';
+    return id;
+}
+
+std::string Quoted(const std::string& name) {
+    return "\"" + name + "\"";
+}
+
+} // namespace
+
+bool TXmileBuilder::Fail(TXmileFault fault, const std::string& message) {
+    if (Result.Fault == TXmileFault::None) {
+        Result.Fault = fault;
+        Result.Error = message;
+    }
+    return false;
+}
+
+std::string TXmileBuilder::Identifier(std::string_view xmileName) {
+    auto it = ByKey.find(XmileNameKey(xmileName));
+    return it == ByKey.end() ? std::string() : it->second->Identifier();
+}
+
+bool TXmileBuilder::NameTaken(const std::string& name) const {
+    return ByKey.count(XmileNameKey(name)) || ByIdentifier.count(XmileLower(::Identifier(name)));
+}
+
+void TXmileBuilder::Register(TVariableObject* element, const std::string& key) {
+    ByKey[key] = element;
+    ByIdentifier[XmileLower(element->Identifier())] = element;
+}
+
+bool TXmileBuilder::Build(const std::string& fileName) {
+    Result.Document = std::make_unique<TDataFile>();
+    TDataFile& document = *Result.Document;
+    Model = document.Simulation.get();
+    namespace fs = std::filesystem;
+    const fs::path path(fileName);
+    document.Title = Records.Title.empty() ? path.stem().string() : Records.Title;
+    document.Notes = "Imported from XMILE";
+    if (!Records.Vendor.empty() || !Records.Product.empty())
+        document.Notes +=
+            " (" + Records.Product + (Records.Product.empty() ? "" : ", ") + Records.Vendor + ")";
+    document.Notes += ".";
+    // Unsaved: Save asks for a model file name and never writes over the XMILE file.
+    document.FileName =
+        fileName.empty() ? std::string() : fs::path(path).replace_extension(".qvf").string();
+    document.HasFile = false;
+    document.IsModified = true;
+
+    if (!BuildTime() || !CreateElements() || !TranslateEquations() || !ConnectFlows()) return false;
+    AddInformationLinks();
+    if (!BuildDiagram() || !Verify()) return false;
+    return true;
+}
+
+bool TXmileBuilder::BuildTime() {
+    if (!Records.HasStart || !Records.HasStop)
+        return Fail(TXmileFault::Malformed, "<sim_specs> gives no start or no stop time");
+    const double start = Records.Start, stop = Records.Stop, dt = Records.Dt;
+    if (!(stop > start))
+        return Fail(TXmileFault::Malformed, "the stop time is not after the start time");
+    if (!(dt > 0) || !std::isfinite(dt))
+        return Fail(TXmileFault::Malformed, "the time step is not a positive number");
+    Model->StartTime = start;
+    Model->StopTime = stop;
+    Model->TimeStep = dt;
+    Model->ViewStart = start;
+    Model->ViewStop = stop;
+    Model->Now = start;
+    Model->CurrentTime = start;
+    if (!Records.TimeUnits.empty()) Model->TimeUnit = Records.TimeUnits;
+    if (!Records.Method.empty() && XmileLower(Records.Method) != "euler")
+        Result.Warnings.push_back("The model was made for the " + Records.Method +
+                                  " method; Quorvane integrates with Euler, so results may "
+                                  "differ from the original tool's.");
+    return true;
+}
+
+bool TXmileBuilder::CreateElements() {
+    std::map<std::string, std::string> identifierOwner;
+    for (const TXmileVariable& record : Records.Variables) {
+        bool changed = false;
+        const std::string name = DisplayName(record.Name, changed);
+        const std::string key = XmileNameKey(record.Name);
+        if (name.empty())
+            return Fail(TXmileFault::Malformed, "the name " + Quoted(record.Name) + " is empty");
+        if (ByKey.count(key))
+            return Fail(TXmileFault::Malformed, "two elements are named " + Quoted(record.Name));
+        const std::string lower = XmileLower(::Identifier(name));
+        if (ByIdentifier.count(lower))
+            return Fail(TXmileFault::Malformed, "the names " + Quoted(identifierOwner[lower]) +
+                                                    " and " + Quoted(record.Name) + " clash as " +
+                                                    ::Identifier(name));
+        if (IsNumberText(name))
+            return Fail(TXmileFault::Malformed,
+                        "the name " + Quoted(record.Name) + " reads as a number in equations");
+        if (changed)
+            Result.Warnings.push_back("Element " + Quoted(record.Name) + " is named " +
+                                      Quoted(name) + ": Quorvane names hold no operators.");
+        identifierOwner[lower] = record.Name;
+
+        uint8_t kind = ekVariable;
+        if (record.Tag == "stock") kind = ekResource;
+        if (record.Tag == "flow") kind = ekFlow;
+        TVariableObject* element = Model->NewElement(kind);
+        element->Name = name;
+        element->Units = record.Units;
+        element->Notes = record.Doc;
+        Register(element, key);
+    }
+    return true;
+}
+
+bool TXmileBuilder::TranslateEquations() {
+    size_t i = 0;
+    // Expansions add elements behind these while the loop runs.
+    std::vector<TVariableObject*> elements;
+    for (TVariableObject* element : Model->Variables)
+        elements.push_back(element);
+    for (const TXmileVariable& record : Records.Variables)
+        if (!TranslateOne(record, elements[i++])) return false;
+    return true;
+}
+
+bool TXmileBuilder::TranslateOne(const TXmileVariable& record, TVariableObject* element) {
+    const std::string who = "Element " + Quoted(record.Name) + ": ";
+    if (!record.HasEquation || record.Equation.find_first_not_of(" \t\r\n") == std::string::npos)
+        return Fail(TXmileFault::Malformed, who + "the equation is missing");
+    std::string error;
+    TXmileFault fault = TXmileFault::None;
+    std::unique_ptr<TXmileNode> tree = ParseXmileEquation(record.Equation, error, fault);
+    if (!tree) return Fail(fault, who + error);
+
+    Translating = element;
+    std::string text;
+    std::set<std::string>& uses = Uses[element];
+    const bool ok = XmileToEquation(*tree, *this, text, uses, error, fault);
+    Translating = nullptr;
+    if (!ok) return Fail(fault, who + error);
+
+    double constant = 0;
+    if (record.HasGraph) {
+        const TXmileGraph& g = record.Graph;
+        if (!g.Type.empty() && g.Type != "continuous")
+            return Fail(TXmileFault::Refused,
+                        who + (g.Type == "discrete" ? "discrete graphical functions"
+                               : g.Type == "extrapolate"
+                                   ? "extrapolating graphical functions"
+                                   : "graphical functions of type " + g.Type));
+        if (g.Y.empty())
+            return Fail(TXmileFault::Malformed, who + "the graphical function has no y values");
+        double first = g.XMin, step = 1;
+        if (!g.X.empty()) {
+            if (g.X.size() != g.Y.size())
+                return Fail(TXmileFault::Malformed,
+                            who + "the graphical function has " + std::to_string(g.X.size()) +
+                                " x values and " + std::to_string(g.Y.size()) + " y values");
+            first = g.X.front();
+            if (g.X.size() > 1) {
+                step = (g.X.back() - g.X.front()) / static_cast<double>(g.X.size() - 1);
+                for (size_t k = 1; k < g.X.size(); ++k) {
+                    const double expected = first + step * static_cast<double>(k);
+                    if (std::fabs(g.X[k] - expected) > 1e-9 * std::max(1.0, std::fabs(expected)))
+                        return Fail(TXmileFault::Refused,
+                                    who + "unevenly spaced graphical functions");
+                }
+            }
+        } else {
+            if (!g.HasXScale)
+                return Fail(TXmileFault::Malformed, who + "the graphical function has no x scale");
+            if (g.Y.size() > 1) step = (g.XMax - g.XMin) / static_cast<double>(g.Y.size() - 1);
+        }
+        if (!(step > 0) || !std::isfinite(step))
+            return Fail(TXmileFault::Malformed,
+                        who + "the graphical function's x values do not increase");
+        std::string graph =
+            "GRAPH(" + text + ", " + XmileNumberText(first) + ", " + XmileNumberText(step);
+        for (double y : g.Y)
+            graph += ", " + (y < 0 ? "-" + XmileNumberText(-y) : XmileNumberText(y));
+        text = graph + ")";
+    } else if (element->Kind == ekVariable && IsXmileNumber(*tree, constant)) {
+        element->Kind = ekConstant;
+        element->InitialValue = element->Value = constant;
+    }
+    element->Equation = text;
+    return true;
+}
+
+void TXmileBuilder::AddFlowDependency(TVariableObject* resource, TVariableObject* flow,
+                                      uint8_t direction) {
+    auto dependency = std::make_unique<TDependency>();
+    dependency->IsFlow = true;
+    dependency->Direction = direction;
+    dependency->Source.SetTarget(flow);
+    resource->Dependencies.AddItem(std::move(dependency));
+    (direction == 0 ? FlowSink : FlowSource)[flow] = resource;
+}
+
+bool TXmileBuilder::ConnectFlows() {
+    for (const TXmileVariable& record : Records.Variables) {
+        if (record.Tag != "stock") continue;
+        TVariableObject* stock = ByKey.at(XmileNameKey(record.Name));
+        const std::string who = "Element " + Quoted(record.Name) + ": ";
+        for (int direction = 0; direction < 2; ++direction) {
+            for (const std::string& name : direction == 0 ? record.Inflows : record.Outflows) {
+                auto it = ByKey.find(XmileNameKey(name));
+                if (it == ByKey.end() || it->second->Kind != ekFlow)
+                    return Fail(TXmileFault::Malformed,
+                                who + "the " + (direction == 0 ? "inflow " : "outflow ") +
+                                    Quoted(name) + " is no flow of the model");
+                TVariableObject* flow = it->second;
+                auto& ends = direction == 0 ? FlowSink : FlowSource;
+                if (ends.count(flow))
+                    return Fail(TXmileFault::Refused, "Element " + Quoted(name) + ": a flow that " +
+                                                          (direction == 0 ? "fills" : "drains") +
+                                                          " more than one stock");
+                AddFlowDependency(stock, flow, static_cast<uint8_t>(direction));
+            }
+        }
+    }
+    return true;
+}
+
+void TXmileBuilder::AddInformationLinks() {
+    for (TVariableObject* element : Model->Variables) {
+        auto it = Uses.find(element);
+        if (it == Uses.end()) continue;
+        for (const std::string& used : it->second) {
+            auto source = ByIdentifier.find(used);
+            // A name of its own stays unresolved: the check then reports it.
+            if (source == ByIdentifier.end() || source->second == element) continue;
+            auto dependency = std::make_unique<TDependency>();
+            dependency->Source.SetTarget(source->second);
+            element->Dependencies.AddItem(std::move(dependency));
+        }
+    }
+}
+
+bool TXmileBuilder::Verify() {
+    // What we wrote must read in our language exactly as meant; anything else is our fault,
+    // and a model that does not compute is not imported.
+    for (TVariableObject* element : Model->Variables) {
+        if (!element->CompileEquation())
+            return Fail(TXmileFault::Refused, "Element " + Quoted(element->Name) +
+                                                  ": the equation " + Quoted(element->Equation) +
+                                                  " does not translate (" + EquationErrors + ")");
+    }
+    std::string why;
+    if (!Result.Document->Image().Validate(why)) return Fail(TXmileFault::Malformed, why);
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Smoothing and delay functions
+
+TVariableObject* TXmileBuilder::NewElement(uint8_t kind, const std::string& base,
+                                           const std::string& equation,
+                                           const std::set<std::string>& uses,
+                                           const std::string& notes) {
+    std::string name = base;
+    for (int n = 2; NameTaken(name); ++n)
+        name = base + " " + std::to_string(n);
+    TVariableObject* element = Model->NewElement(kind);
+    element->Name = name;
+    element->Equation = equation;
+    element->Notes = notes;
+    Uses[element] = uses;
+    Register(element, XmileNameKey(name));
+    return element;
+}
+
+std::string TXmileBuilder::Expand(const std::string& function,
+                                  const std::vector<TEquationPiece>& args,
+                                  const std::vector<std::set<std::string>>& argsUse,
+                                  std::string& error) {
+    TVariableObject* owner = Translating;
+    if (!owner || args.size() < 2) {
+        error = function + " cannot be expanded here";
+        return std::string();
+    }
+    const int count = ++Expansions[owner];
+    const bool smooth = function == "SMTH1" || function == "SMTH3";
+    const int stages = function == "SMTH3" || function == "DELAY3" ? 3 : 1;
+    std::string base = owner->Name + (smooth ? " smooth" : " delay");
+    if (count > 1) base += " " + std::to_string(count);
+
+    const TEquationPiece& input = args[0];
+    const TEquationPiece& initial = args.size() > 2 ? args[2] : args[0];
+    const std::set<std::string>& initialUse = args.size() > 2 ? argsUse[2] : argsUse[0];
+    const TEquationPiece stageTime =
+        stages == 1 ? args[1] : EquationOperation("/", args[1], TEquationPiece{"3"});
+    const std::string notes = "Part of " + function + " in the equation of " + owner->Name +
+                              ", expanded on import from XMILE.";
+    auto unite = [](std::set<std::string> a, const std::set<std::string>& b) {
+        a.insert(b.begin(), b.end());
+        return a;
+    };
+    auto piece = [](TVariableObject* element) { return TEquationPiece{element->Identifier()}; };
+    auto lower = [](TVariableObject* element) { return XmileLower(element->Identifier()); };
+
+    // Each stage is a resource; a smooth's flow closes the gap to its input, a delay's flows
+    // pass the material on.
+    std::vector<TVariableObject*> resources;
+    for (int s = 1; s <= stages; ++s) {
+        const std::string suffix = stages == 1 ? "" : " " + std::to_string(s);
+        const std::string equation =
+            smooth ? initial.Text : EquationOperation("*", initial, stageTime).Text;
+        resources.push_back(NewElement(ekResource, base + suffix, equation,
+                                       smooth ? initialUse : unite(initialUse, argsUse[1]), notes));
+    }
+    TVariableObject* result = nullptr;
+    if (smooth) {
+        TEquationPiece previous = input;
+        std::set<std::string> previousUse = argsUse[0];
+        for (int s = 0; s < stages; ++s) {
+            TVariableObject* stage = resources[static_cast<size_t>(s)];
+            const std::string suffix = stages == 1 ? "" : " " + std::to_string(s + 1);
+            const TEquationPiece gap = EquationOperation("-", previous, piece(stage));
+            TVariableObject* flow = NewElement(
+                ekFlow, base + " change" + suffix, EquationOperation("/", gap, stageTime).Text,
+                unite(unite(previousUse, argsUse[1]), {lower(stage)}), notes);
+            AddFlowDependency(stage, flow, 0);
+            previous = piece(stage);
+            previousUse = {lower(stage)};
+        }
+        result = resources.back();
+    } else {
+        TVariableObject* in = NewElement(ekFlow, base + " inflow", input.Text, argsUse[0], notes);
+        AddFlowDependency(resources.front(), in, 0);
+        for (int s = 0; s < stages; ++s) {
+            TVariableObject* stage = resources[static_cast<size_t>(s)];
+            const bool last = s == stages - 1;
+            TVariableObject* out = NewElement(
+                ekFlow, last ? base + " outflow" : base + " flow " + std::to_string(s + 1),
+                EquationOperation("/", piece(stage), stageTime).Text,
+                unite(argsUse[1], {lower(stage)}), notes);
+            AddFlowDependency(stage, out, 1);
+            if (!last) AddFlowDependency(resources[static_cast<size_t>(s + 1)], out, 0);
+            result = out;
+        }
+    }
+    std::string how = function + "(" + args[0].Text + ", " + args[1].Text +
+                      (args.size() > 2 ? ", " + args[2].Text : std::string()) +
+                      ") is computed by the resource" + (stages > 1 ? "s " : " ");
+    for (size_t r = 0; r < resources.size(); ++r)
+        how += (r == 0 ? "" : r + 1 == resources.size() ? " and " : ", ") + resources[r]->Name;
+    how += smooth ? ", each flowing toward what feeds it" : ", which pass the input on";
+    how += stages > 1 ? " in a third of the time each" : "";
+    how += " (expanded on import from XMILE).";
+    owner->Notes += (owner->Notes.empty() ? "" : "\r\n") + how;
+    return result->Identifier();
+}
+
+// ---------------------------------------------------------------------------------------------
+
+bool IsXmileFileName(const std::string& fileName) {
+    const std::string extension = XmileLower(std::filesystem::path(fileName).extension().string());
+    return extension == ".xmile" || extension == ".xml" || extension == ".stmx";
+}
+
+TXmileImport ImportXmileText(std::string_view text, const std::string& fileName) {
+    TXmileImport result;
+    TSimulationObject* previous = CurrentSimulation;
+    bool ok = false;
+    if (text.size() > XmileMaxFileSize) {
+        result.Fault = TXmileFault::Malformed;
+        result.Error = "the file is too large";
+    } else {
+        TXmileRecords records;
+        try {
+            if (ReadXmileRecords(text, records, result.Error, result.Fault)) {
+                TXmileBuilder builder(records, result);
+                ok = builder.Build(fileName);
+            }
+        } catch (const std::exception& e) {
+            result.Fault = TXmileFault::Malformed;
+            result.Error = e.what();
+            ok = false;
+        }
+    }
+    if (!ok) {
+        // Nothing of a half-built model stays reachable.
+        result.Document.reset();
+        CurrentSimulation = previous;
+        if (result.Fault == TXmileFault::None) result.Fault = TXmileFault::Malformed;
+        result.Error =
+            "Not imported: " + result.Error +
+            (result.Fault == TXmileFault::Refused ? " cannot be represented exactly in Quorvane."
+                                                  : ".");
+        return result;
+    }
+    result.Document->MakeCurrent();
+    return result;
+}
+
+TXmileImport ImportXmileFile(const std::string& fileName) {
+    QFile file(QString::fromStdString(fileName));
+    if (!file.open(QIODevice::ReadOnly)) {
+        TXmileImport result;
+        result.Fault = TXmileFault::Malformed;
+        result.Error = std::filesystem::exists(fileName) ? FileUnreadableMessage(fileName)
+                                                         : FileMissingMessage(fileName);
+        return result;
+    }
+    if (file.size() > static_cast<qint64>(XmileMaxFileSize)) {
+        TXmileImport result;
+        result.Fault = TXmileFault::Malformed;
+        result.Error = "Not imported: the file is too large.";
+        return result;
+    }
+    const QByteArray bytes = file.readAll();
+    return ImportXmileText(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())),
+                           fileName);
+}

@@ -1,0 +1,69 @@
+#pragma once
+// Builds a document from the records of an XMILE document: elements, equations, the
+// stocks and flows of smoothing and delay functions, and the diagram.
+
+#include "document/xmile/Xmile.h"
+#include "document/xmile/XmileRecords.h"
+
+#include "core/model/SimulationObjects.h"
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+class TVariableInstance;
+class TFlowInstance;
+
+class TXmileBuilder : public TXmileImportContext {
+public:
+    TXmileBuilder(const TXmileRecords& records, TXmileImport& result)
+        : Records(records), Result(result) {}
+
+    // Fills Result.Document, or Result.Fault and Result.Error.
+    bool Build(const std::string& fileName);
+
+    std::string Identifier(std::string_view xmileName) override;
+    std::string Expand(const std::string& function, const std::vector<TEquationPiece>& args,
+                       const std::vector<std::set<std::string>>& argsUse,
+                       std::string& error) override;
+
+private:
+    bool Fail(TXmileFault fault, const std::string& message);
+    bool BuildTime();
+    bool CreateElements();
+    bool TranslateEquations();
+    bool TranslateOne(const TXmileVariable& record, TVariableObject* element);
+    bool ConnectFlows();
+    void AddInformationLinks();
+    bool Verify();
+    // XmileDiagram.cpp
+    bool BuildDiagram();
+    void PlacePipes(TFlowInstance* valve, const std::vector<std::pair<double, double>>& points);
+    TVariableInstance* MainShape(TVariableObject* element) const;
+    // Whether a connector between these shapes is drawn: the head's equation must use the tail.
+    bool LinkFor(TVariableInstance* from, TVariableInstance* to);
+    // target's equation names source.
+    static bool EquationUses(TVariableObject* source, TVariableObject* target);
+
+    // A new element of an expansion, with a unique name made from base.
+    TVariableObject* NewElement(uint8_t kind, const std::string& base, const std::string& equation,
+                                const std::set<std::string>& uses, const std::string& notes);
+    void AddFlowDependency(TVariableObject* resource, TVariableObject* flow, uint8_t direction);
+    bool NameTaken(const std::string& name) const;
+    void Register(TVariableObject* element, const std::string& key);
+
+    const TXmileRecords& Records;
+    TXmileImport& Result;
+    TSimulationObject* Model = nullptr;
+    std::map<std::string, TVariableObject*> ByKey;        // XMILE name key
+    std::map<std::string, TVariableObject*> ByIdentifier; // our identifier, lower case
+    std::map<TVariableObject*, std::set<std::string>> Uses;
+    std::map<TVariableObject*, TVariableObject*> FlowSource, FlowSink; // flow -> resource
+    std::map<TVariableObject*, TVariableInstance*> Shapes;             // main shapes
+    TVariableObject* Translating = nullptr;
+    std::map<TVariableObject*, int> Expansions; // per element, how many so far
+};
+
+// Lower-case copy (ASCII letters only, as identifiers compare).
+std::string XmileLower(std::string_view text);

@@ -1,0 +1,322 @@
+// XMILE expressions written in our equation language. Our parser splits at the loosest
+// operator outside brackets (comparisons leftmost, then + and - rightmost, then * and /
+// rightmost) and reads a sign only at the start, so every operand that could be split
+// differently is bracketed.
+#include "document/xmile/XmileEquations.h"
+
+#include <cctype>
+#include <charconv>
+#include <cmath>
+
+std::string XmileNumberText(double value) {
+    // Plain digits where they stay short, otherwise the exponent; both read back exactly.
+    char text[400];
+    auto fixed = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed);
+    if (fixed.ec == std::errc() && fixed.ptr - text <= 21) return std::string(text, fixed.ptr);
+    auto result = std::to_chars(text, text + sizeof text, value);
+    return std::string(text, result.ptr);
+}
+
+namespace {
+
+enum TLevel { lvCompare = 1, lvSum = 2, lvProduct = 3, lvSign = 4, lvAtom = 5 };
+
+using TPrinted = TEquationPiece;
+
+TPrinted Atom(std::string text) {
+    return {std::move(text), lvAtom};
+}
+
+std::string Bracketed(const TPrinted& p, bool bracket) {
+    return bracket ? "(" + p.Text + ")" : p.Text;
+}
+
+} // namespace
+
+TEquationPiece EquationOperation(const std::string& op, const TEquationPiece& left,
+                                 const TEquationPiece& right) {
+    const bool comparison = op != "+" && op != "-" && op != "*" && op != "/";
+    const int tier = comparison ? lvCompare : (op == "+" || op == "-" ? lvSum : lvProduct);
+    // A sign inside an expression would be taken for the operator before it.
+    const bool leftBracket =
+        left.Level == lvSign || (comparison ? left.Level == lvCompare : left.Level < tier);
+    const bool rightBracket = right.Level == lvSign || right.Level <= tier;
+    return {Bracketed(left, leftBracket) + " " + op + " " + Bracketed(right, rightBracket), tier};
+}
+
+namespace {
+
+TPrinted Operation(const std::string& op, const TPrinted& left, const TPrinted& right) {
+    return EquationOperation(op, left, right);
+}
+
+TPrinted Function(const std::string& name, const std::vector<TPrinted>& args) {
+    std::string text = name + "(";
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (i > 0) text += ", ";
+        text += args[i].Text;
+    }
+    return Atom(text + ")");
+}
+
+bool IsOneOf(const std::string& name, std::initializer_list<const char*> names) {
+    for (const char* n : names)
+        if (name == n) return true;
+    return false;
+}
+
+class TImporter {
+public:
+    TImporter(TXmileImportContext& context, std::string& error, TXmileFault& fault)
+        : Context(context), Error(error), Fault(fault) {}
+
+    bool Print(const TXmileNode& node, std::set<std::string>& used, TPrinted& out) {
+        switch (node.Kind) {
+        case TXmileNode::Number:
+            out = Atom(XmileNumberText(node.Value));
+            return true;
+        case TXmileNode::Name:
+            return PrintName(node, used, out);
+        case TXmileNode::Unary:
+            return PrintUnary(node, used, out);
+        case TXmileNode::Binary:
+            return PrintBinary(node, used, out);
+        case TXmileNode::If: {
+            std::vector<TPrinted> args;
+            if (!PrintArgs(node, used, args)) return false;
+            out = Function("IF", args);
+            return true;
+        }
+        case TXmileNode::Call:
+            return PrintCall(node, used, out);
+        }
+        return Fail(TXmileFault::Malformed, "the equation cannot be read");
+    }
+
+private:
+    bool Fail(TXmileFault fault, const std::string& message) {
+        if (Fault == TXmileFault::None) {
+            Fault = fault;
+            Error = message;
+        }
+        return false;
+    }
+
+    bool PrintArgs(const TXmileNode& node, std::set<std::string>& used,
+                   std::vector<TPrinted>& args) {
+        for (const auto& arg : node.Args) {
+            TPrinted p;
+            if (!Print(*arg, used, p)) return false;
+            args.push_back(std::move(p));
+        }
+        return true;
+    }
+
+    bool PrintName(const TXmileNode& node, std::set<std::string>& used, TPrinted& out) {
+        const std::string identifier = Context.Identifier(node.Text);
+        if (!identifier.empty()) {
+            std::string lower;
+            for (char c : identifier)
+                lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            used.insert(lower);
+            out = Atom(identifier);
+            return true;
+        }
+        std::string upper;
+        for (char c : node.Text)
+            upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        if (upper == "TIME" || upper == "STARTTIME" || upper == "STOPTIME" || upper == "PI") {
+            out = Atom(upper);
+            return true;
+        }
+        if (upper == "DT") {
+            out = Atom("TIMESTEP");
+            return true;
+        }
+        return Fail(TXmileFault::Malformed, "the name \"" + node.Text + "\" names no element");
+    }
+
+    bool PrintUnary(const TXmileNode& node, std::set<std::string>& used, TPrinted& out) {
+        TPrinted operand;
+        if (!Print(*node.Args[0], used, operand)) return false;
+        if (node.Text == "+") {
+            out = operand;
+        } else if (node.Text == "NOT") {
+            out = Function("NOT", {operand});
+        } else {
+            const bool number = node.Args[0]->Kind == TXmileNode::Number;
+            out = {"-" + Bracketed(operand, !number && operand.Level != lvAtom), lvSign};
+        }
+        return true;
+    }
+
+    bool PrintBinary(const TXmileNode& node, std::set<std::string>& used, TPrinted& out) {
+        const std::string& op = node.Text;
+        if (op == "AND" || op == "OR") {
+            // a AND b AND c is one call.
+            std::vector<const TXmileNode*> operands;
+            CollectChain(node, op, operands);
+            std::vector<TPrinted> args;
+            for (const TXmileNode* operand : operands) {
+                TPrinted p;
+                if (!Print(*operand, used, p)) return false;
+                args.push_back(std::move(p));
+            }
+            out = Function(op, args);
+            return true;
+        }
+        TPrinted left, right;
+        if (!Print(*node.Args[0], used, left) || !Print(*node.Args[1], used, right)) return false;
+        if (op == "^") {
+            out = Function("POWER", {left, right});
+        } else if (op == "MOD") {
+            // The remainder takes the sign of the divisor: a - b * INT(a / b), INT rounding down.
+            out = Operation(
+                "-", left, Operation("*", right, Function("FLOOR", {Operation("/", left, right)})));
+        } else {
+            out = Operation(op, left, right);
+        }
+        return true;
+    }
+
+    static void CollectChain(const TXmileNode& node, const std::string& op,
+                             std::vector<const TXmileNode*>& operands) {
+        // The chain grows to the left: walk down it without recursion.
+        std::vector<const TXmileNode*> rights;
+        const TXmileNode* n = &node;
+        while (n->Kind == TXmileNode::Binary && n->Text == op) {
+            rights.push_back(n->Args[1].get());
+            n = n->Args[0].get();
+        }
+        operands.push_back(n);
+        for (auto it = rights.rbegin(); it != rights.rend(); ++it)
+            operands.push_back(*it);
+    }
+
+    bool Arity(const TXmileNode& node, size_t low, size_t high) {
+        const size_t n = node.Args.size();
+        if (n >= low && n <= high) return true;
+        std::string expected = std::to_string(low);
+        if (high != low) expected += high > 100 ? " or more" : " or " + std::to_string(high);
+        return Fail(TXmileFault::Malformed, node.Text + " takes " + expected + " argument" +
+                                                (high == 1 && low == 1 ? "" : "s") + ", not " +
+                                                std::to_string(n));
+    }
+
+    bool PrintCall(const TXmileNode& node, std::set<std::string>& used, TPrinted& out) {
+        const std::string& f = node.Text;
+        if (IsOneOf(f, {"TIME", "STARTTIME", "STOPTIME", "PI", "DT"})) {
+            if (!Arity(node, 0, 0)) return false;
+            out = Atom(f == "DT" ? "TIMESTEP" : f);
+            return true;
+        }
+        if (IsOneOf(f, {"SMTH1", "SMTH3", "DELAY1", "DELAY3"}))
+            return PrintExpansion(node, used, out);
+        if (IsOneOf(f, {"INIT",    "PREVIOUS",  "HISTORY",     "SIN",      "COS",        "TAN",
+                        "ARCSIN",  "ARCCOS",    "ARCTAN",      "NORMAL",   "UNIFORM",    "RANDOM",
+                        "POISSON", "LOGNORMAL", "EXPRND",      "BINOMIAL", "TRIANGULAR", "WEIBULL",
+                        "BETA",    "GAMMA",     "NEGBINOMIAL", "PARETO",   "GAMMALN",    "DELAYN",
+                        "SMTHN",   "TREND",     "FORCST",      "LOOKUP",   "SIZE",       "SUM",
+                        "MEAN",    "STDDEV",    "RANK",        "PROD"}))
+            return Fail(TXmileFault::Refused, "the function " + f);
+
+        struct TSame {
+            const char* Xmile;
+            const char* Ours;
+            size_t Low, High;
+        };
+        static const TSame same[] = {{"ABS", "ABS", 1, 1},     {"EXP", "EXP", 1, 1},
+                                     {"LN", "LN", 1, 1},       {"SQRT", "SQRT", 1, 1},
+                                     {"LOG10", "LOG", 1, 1},   {"INT", "FLOOR", 1, 1},
+                                     {"MIN", "MIN", 2, 1000},  {"MAX", "MAX", 2, 1000},
+                                     {"SAFEDIV", "DIV", 2, 3}, {"DELAY", "DELAY", 2, 3}};
+        for (const TSame& s : same) {
+            if (f != s.Xmile) continue;
+            if ((f == "MIN" || f == "MAX") && node.Args.size() == 1)
+                return Fail(TXmileFault::Refused, "arrays (" + f + " of one argument)");
+            if (!Arity(node, s.Low, s.High)) return false;
+            std::vector<TPrinted> args;
+            if (!PrintArgs(node, used, args)) return false;
+            out = Function(s.Ours, args);
+            return true;
+        }
+        if (f == "STEP") {
+            std::vector<TPrinted> a;
+            if (!Arity(node, 2, 2) || !PrintArgs(node, used, a)) return false;
+            out = Function("IF", {Operation(">=", Atom("TIME"), a[1]), a[0], Atom("0")});
+            return true;
+        }
+        if (f == "RAMP") {
+            std::vector<TPrinted> a;
+            if (!Arity(node, 2, 3) || !PrintArgs(node, used, a)) return false;
+            out = Function("RAMP", {a[0], a[1]});
+            // Held from t1 on: the second ramp cancels the growth of the first.
+            if (a.size() == 3) out = Operation("-", out, Function("RAMP", {a[0], a[2]}));
+            return true;
+        }
+        if (f == "PULSE") return PrintPulse(node, used, out);
+
+        if (!Context.Identifier(f).empty())
+            return Fail(TXmileFault::Refused, "named graphical functions (" + f + ")");
+        return Fail(TXmileFault::Refused, "the unknown function " + f);
+    }
+
+    bool PrintPulse(const TXmileNode& node, std::set<std::string>& used, TPrinted& out) {
+        std::vector<TPrinted> a;
+        if (!Arity(node, 2, 3) || !PrintArgs(node, used, a)) return false;
+        // One pulse: our PULSE with a zero interval would fire at every step.
+        const TPrinted single = Function("IF", {Operation("=", Atom("TIME"), a[1]),
+                                                Operation("/", a[0], Atom("TIMESTEP")), Atom("0")});
+        double interval = 0;
+        if (a.size() == 2 || (IsXmileNumber(*node.Args[2], interval) && interval <= 0)) {
+            out = single;
+        } else if (IsXmileNumber(*node.Args[2], interval)) {
+            out = Function("PULSE", a);
+        } else {
+            out = Function("IF", {Operation(">", a[2], Atom("0")), Function("PULSE", a), single});
+        }
+        return true;
+    }
+
+    bool PrintExpansion(const TXmileNode& node, std::set<std::string>& used, TPrinted& out) {
+        if (!Arity(node, 2, 3)) return false;
+        std::vector<TEquationPiece> args;
+        std::vector<std::set<std::string>> argsUse;
+        for (const auto& arg : node.Args) {
+            std::set<std::string> argUse;
+            TPrinted p;
+            if (!Print(*arg, argUse, p)) return false;
+            args.push_back(p);
+            argsUse.push_back(std::move(argUse));
+        }
+        std::string error;
+        const std::string identifier = Context.Expand(node.Text, args, argsUse, error);
+        if (identifier.empty()) return Fail(TXmileFault::Malformed, error);
+        std::string lower;
+        for (char c : identifier)
+            lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        used.insert(lower);
+        out = Atom(identifier);
+        return true;
+    }
+
+    TXmileImportContext& Context;
+    std::string& Error;
+    TXmileFault& Fault;
+};
+
+} // namespace
+
+bool XmileToEquation(const TXmileNode& node, TXmileImportContext& context, std::string& text,
+                     std::set<std::string>& used, std::string& error, TXmileFault& fault) {
+    fault = TXmileFault::None;
+    error.clear();
+    TImporter importer(context, error, fault);
+    TPrinted printed;
+    if (!importer.Print(node, used, printed)) {
+        if (fault == TXmileFault::None) fault = TXmileFault::Malformed;
+        return false;
+    }
+    text = printed.Text;
+    return true;
+}

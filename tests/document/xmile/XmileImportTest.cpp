@@ -1,0 +1,194 @@
+// Hand-written XMILE models imported and run, each against the same model computed
+// independently here step by step.
+#include "XmileTestSupport.h"
+
+#include <cmath>
+#include <functional>
+
+namespace {
+
+// Linear interpolation over evenly spaced points, clamped at the ends.
+double Lookup(double x, double first, double step, const std::vector<double>& ys) {
+    if (x <= first) return ys.front();
+    const double last = first + step * static_cast<double>(ys.size() - 1);
+    if (x >= last) return ys.back();
+    const double position = (x - first) / step;
+    const size_t i = static_cast<size_t>(position);
+    if (i + 1 >= ys.size()) return ys.back();
+    return ys[i] + (ys[i + 1] - ys[i]) * (position - static_cast<double>(i));
+}
+
+struct TExpected {
+    const char* File;
+    double Start, Stop, Step;
+    // Fills the expected series by element name, one value per step.
+    std::function<void(TRunValues&, size_t steps, double dt)> Compute;
+};
+
+const TExpected Cases[] = {
+    {"teacup.xmile", 0, 10, 0.5,
+     [](TRunValues& v, size_t steps, double dt) {
+         double t = 180;
+         for (size_t n = 0; n < steps; ++n) {
+             const double loss = (t - 70) / 10;
+             v["Teacup Temperature"].push_back(t);
+             v["Heat Loss to Room"].push_back(loss);
+             t -= dt * loss;
+         }
+     }},
+    {"population.xmile", 0, 20, 0.25,
+     [](TRunValues& v, size_t steps, double dt) {
+         double p = 100;
+         for (size_t n = 0; n < steps; ++n) {
+             v["Population"].push_back(p);
+             p += dt * (p * 0.03 - p / 50);
+         }
+     }},
+    {"effect.xmile", 0, 30, 1,
+     [](TRunValues& v, size_t steps, double dt) {
+         double inventory = 50;
+         for (size_t n = 0; n < steps; ++n) {
+             const double time = static_cast<double>(n) * dt;
+             const double utilization = Lookup(inventory / 100, 0, 0.5, {1, 0.8, 0.5, 0.2, 0});
+             const double production = 20 * utilization;
+             const double shipments = time >= 10 ? 12 : 8;
+             v["Inventory"].push_back(inventory);
+             v["utilization"].push_back(utilization);
+             v["spare"].push_back(Lookup(20 - production, 0, 5, {0, 1, 4, 9, 16}));
+             inventory += dt * (production - shipments);
+         }
+     }},
+    {"delays.xmile", 0, 24, 1,
+     [](TRunValues& v, size_t steps, double) {
+         auto input = [](double t) { return 10 + (t >= 5 ? 10 : 0); };
+         double smooth = 10, r1 = 20, r2 = 20, r3 = 20, first = 10;
+         for (size_t n = 0; n < steps; ++n) {
+             const double t = static_cast<double>(n);
+             v["input"].push_back(input(t));
+             v["smoothed"].push_back(smooth);
+             v["delayed"].push_back(r3 / 2);
+             v["lagged"].push_back(t < 3 ? 10 : input(t - 3));
+             v["first order"].push_back(first / 2);
+             smooth += (input(t) - smooth) / 4;
+             const double f1 = r1 / 2, f2 = r2 / 2, f3 = r3 / 2;
+             r1 += input(t) - f1;
+             r2 += f1 - f2;
+             r3 += f2 - f3;
+             first += input(t) - first / 2;
+         }
+     }},
+    {"aliases.xmile", 2000, 2010, 1,
+     [](TRunValues& v, size_t steps, double) {
+         double savings = 1000;
+         for (size_t n = 0; n < steps; ++n) {
+             v["Savings"].push_back(savings);
+             savings += savings * 0.05 - std::max(0.0, savings - 1200) * 0.5;
+         }
+     }},
+};
+
+TEST(XmileImport, HandWrittenModelsRunToTheirIndependentlyComputedValues) {
+    for (const TExpected& c : Cases) {
+        SCOPED_TRACE(c.File);
+        TXmileImport imported = ImportXmileData(c.File);
+        ASSERT_TRUE(imported.Document) << imported.Error;
+        EXPECT_TRUE(imported.Warnings.empty()) << imported.Warnings.front();
+        const TSimulationObject& model = *imported.Document->Simulation;
+        EXPECT_EQ(model.StartTime, c.Start);
+        EXPECT_EQ(model.StopTime, c.Stop);
+        EXPECT_EQ(model.TimeStep, c.Step);
+        EXPECT_EQ(model.Now, c.Start);
+        EXPECT_FALSE(imported.Document->HasFile);
+        EXPECT_EQ(fs::path(imported.Document->FileName).extension(), ".qvf");
+
+        TRunValues run = RunModel(*imported.Document);
+        const size_t steps = run["(time)"].size();
+        ASSERT_EQ(steps, static_cast<size_t>(std::lround((c.Stop - c.Start) / c.Step)) + 1);
+        TRunValues expected;
+        c.Compute(expected, steps, c.Step);
+        for (const auto& [name, values] : expected) {
+            ASSERT_TRUE(run.count(name)) << name;
+            for (size_t n = 0; n < steps; ++n)
+                ASSERT_TRUE(Close(run[name][n], values[n]))
+                    << name << " at step " << n << ": " << run[name][n] << " expected "
+                    << values[n];
+        }
+    }
+}
+
+TEST(XmileImport, DiagramHasShapesPipesClonesAndDrawnConnectors) {
+    TXmileImport imported = ImportXmileData("aliases.xmile");
+    ASSERT_TRUE(imported.Document) << imported.Error;
+    TDataFile& document = *imported.Document;
+    TDrawImage& image = document.Image();
+    TSimulationObject& model = *document.Simulation;
+    TVariableObject* savings = model.FindByIdentifier("Savings");
+    TVariableObject* interest = model.FindByIdentifier("Interest");
+    ASSERT_TRUE(savings && interest);
+
+    int clones = 0, links = 0;
+    TFlowInstance* valve = nullptr;
+    for (TVariableInstance* shape : image.Elements) {
+        clones += shape->IsClone;
+        if (!shape->IsClone && shape->Var() == savings) {
+            EXPECT_EQ(shape->Position, (TDrawPoint{300, 200}));
+        }
+        if (shape->Var() == interest) valve = dynamic_cast<TFlowInstance*>(shape);
+    }
+    EXPECT_EQ(clones, 2);
+    ASSERT_TRUE(valve);
+    EXPECT_EQ(valve->Position, (TDrawPoint{180, 200}));
+    // Interest fills Savings from a cloud; its pipe ends where the view's points say.
+    EXPECT_EQ(valve->Inflow()->From(), nullptr);
+    EXPECT_EQ(valve->Inflow()->StartPoint(), (TDrawPoint{80, 200}));
+    ASSERT_TRUE(valve->Outflow()->To());
+    EXPECT_EQ(valve->Outflow()->To()->Var(), savings);
+    for (TLinkInstance* link : image.Links) {
+        if (link->IsPipe()) continue;
+        ++links;
+        EXPECT_TRUE(link->From() && link->To());
+    }
+    // Two connectors start at clones, one at the stock itself.
+    EXPECT_EQ(links, 3);
+    std::string why;
+    EXPECT_TRUE(image.Validate(why)) << why;
+    // The saved model loads again as it is.
+    std::string message;
+    const std::string saved = document.SavedText();
+    auto loaded = TDataFile::LoadModelText(saved, "", message);
+    ASSERT_TRUE(loaded) << message;
+    EXPECT_EQ(loaded->SavedText(), saved);
+}
+
+TEST(XmileImport, ExpansionsAreNamedAfterTheirElementAndExplained) {
+    TXmileImport imported = ImportXmileData("delays.xmile");
+    ASSERT_TRUE(imported.Document) << imported.Error;
+    TSimulationObject& model = *imported.Document->Simulation;
+    TVariableObject* smoothed = model.FindByIdentifier("smoothed");
+    TVariableObject* stock = model.FindByIdentifier("smoothed_smooth");
+    TVariableObject* change = model.FindByIdentifier("smoothed_smooth_change");
+    ASSERT_TRUE(smoothed && stock && change);
+    EXPECT_EQ(smoothed->Equation, "smoothed_smooth");
+    EXPECT_EQ(stock->Kind, ekResource);
+    EXPECT_EQ(change->Equation, "(input - smoothed_smooth) / 4");
+    EXPECT_NE(smoothed->Notes.find("SMTH1(input, 4) is computed by the resource smoothed smooth"),
+              std::string::npos)
+        << smoothed->Notes;
+    for (const char* name :
+         {"delayed_delay_1", "delayed_delay_3", "delayed_delay_inflow", "delayed_delay_outflow",
+          "first_order_delay", "first_order_smooth_2_3"})
+        EXPECT_TRUE(model.FindByIdentifier(name)) << name;
+    EXPECT_EQ(model.FindByIdentifier("delayed")->Equation, "delayed_delay_outflow");
+}
+
+TEST(XmileImport, OtherMethodsImportWithAWarning) {
+    std::string text = ReadWholeFile(XmileDataFolder() / "teacup.xmile");
+    text.replace(text.find("method=\"Euler\""), 14, "method=\"RK4\"");
+    TXmileImport imported = ImportXmileText(text, "teacup.xmile");
+    ASSERT_TRUE(imported.Document) << imported.Error;
+    ASSERT_EQ(imported.Warnings.size(), 1u);
+    EXPECT_EQ(imported.Warnings[0], "The model was made for the RK4 method; Quorvane integrates "
+                                    "with Euler, so results may differ from the original tool's.");
+}
+
+} // namespace
