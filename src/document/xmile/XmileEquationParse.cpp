@@ -355,11 +355,30 @@ private:
         if (!base || !IsOperator("^")) return base;
         Next();
         // The exponent may carry a sign of its own: 2^-1.
-        auto exponent = Unary();
+        auto exponent = Exponent();
         if (!exponent) return nullptr;
         // Tools disagree on how a^b^c groups; only brackets make it certain.
         if (IsOperator("^")) return Fail(TXmileFault::Refused, "a chain of ^ without brackets");
         return Binary("^", std::move(base), std::move(exponent));
+    }
+
+    // A sign or NOT and then a single item: a further ^ belongs to no one for certain.
+    std::unique_ptr<TXmileNode> Exponent() {
+        if (!(IsOperator("-") || IsOperator("+") || IsWord("NOT"))) return Primary();
+        if (++Depth > XmileMaxNesting) {
+            --Depth;
+            return Fail(TXmileFault::Malformed, "the equation is nested too deeply");
+        }
+        auto node = std::make_unique<TXmileNode>();
+        node->Kind = TXmileNode::Unary;
+        node->Text = Kind == TToken::Name ? "NOT" : Token;
+        Next();
+        auto operand = Exponent();
+        --Depth;
+        if (!operand) return nullptr;
+        node->Height = 1 + operand->Height;
+        node->Args.push_back(std::move(operand));
+        return node;
     }
 
     std::unique_ptr<TXmileNode> Primary() {

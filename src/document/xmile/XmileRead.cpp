@@ -46,6 +46,9 @@ public:
             if (Failed()) return false;
         }
         if (Failed()) return false;
+        // Nothing but comments may follow the root.
+        while (!Xml.atEnd())
+            Xml.readNext();
         if (Xml.hasError()) return XmlFailure("");
         if (models == 0) return Fail(TXmileFault::Malformed, "the file has no <model>");
         return true;

@@ -1,0 +1,171 @@
+// Every construct XMILE has and we cannot represent exactly, and every kind of broken input:
+// each gives its message, no document, and leaves the current model as it was.
+#include "XmileTestSupport.h"
+
+#include "core/model/Listings.h"
+
+namespace {
+
+// A document around the given variables (and optional view, and text before <model>).
+std::string Document(const std::string& variables, const std::string& view = "",
+                     const std::string& before = "") {
+    return "<xmile version=\"1.0\" xmlns=\"http://docs.oasis-open.org/xmile/ns/XMILE/v1.0\">"
+           "<sim_specs><start>0</start><stop>10</stop><dt>1</dt></sim_specs>" +
+           before + "<model><variables>" + variables + "</variables>" +
+           (view.empty() ? "" : "<views><view>" + view + "</view></views>") + "</model></xmile>";
+}
+
+std::string Aux(const std::string& name, const std::string& equation) {
+    return "<aux name=\"" + name + "\"><eqn>" + equation + "</eqn></aux>";
+}
+
+struct TBadCase {
+    std::string Xmile;
+    TXmileFault Fault;
+    std::string Message;
+};
+
+const std::string Refused = " cannot be represented exactly in Quorvane.";
+
+std::vector<TBadCase> BadCases() {
+    const std::string b = Aux("b", "1");
+    const std::string stockS = "<stock name=\"s\"><eqn>1</eqn><inflow>f</inflow></stock>";
+    const std::string flowF = "<flow name=\"f\"><eqn>1</eqn></flow>";
+    std::string deep = "1";
+    for (int i = 0; i < 150; ++i)
+        deep = "(" + deep + ")";
+    std::string chain = "1";
+    for (int i = 0; i < 500; ++i)
+        chain += "+1";
+    auto gf = [](const std::string& attributes, const std::string& content) {
+        return "<aux name=\"g\"><eqn>TIME</eqn><gf" + attributes + ">" + content + "</gf></aux>";
+    };
+    const std::string scale = "<xscale min=\"0\" max=\"2\"/><ypts>0,1,2</ypts>";
+    using F = TXmileFault;
+    return {
+        // Constructs without an exact equivalent.
+        {Document(Aux("a", "b[1]") + b), F::Refused, "Element \"a\": arrays"},
+        {Document(b, "", "<dimensions><dim name=\"d\" size=\"3\"/></dimensions>"), F::Refused,
+         "arrays (<dimensions>)"},
+        {Document("<aux name=\"a\"><dimensions><dim name=\"d\"/></dimensions><eqn>1</eqn></aux>"),
+         F::Refused, "Element \"a\": arrays"},
+        {Document(b + "<module name=\"m\"/>"), F::Refused, "modules (<module name=\"m\">)"},
+        {Document(b) + "<model name=\"sub\"/>", F::Malformed, "the XML is malformed"},
+        {"<xmile xmlns=\"x\"><sim_specs><start>0</start><stop>1</stop></sim_specs><model>"
+         "<variables>" +
+             b + "</variables></model><model name=\"sub\"/></xmile>",
+         F::Refused, "modules (a second <model>)"},
+        {Document("<stock name=\"s\"><eqn>1</eqn><non_negative/></stock>"), F::Refused,
+         "Element \"s\": non-negative stocks"},
+        {Document("<flow name=\"f\"><eqn>1</eqn><non_negative/></flow>"), F::Refused,
+         "Element \"f\": non-negative flows"},
+        {Document("<stock name=\"s\"><eqn>1</eqn><conveyor><len>2</len></conveyor></stock>"),
+         F::Refused, "Element \"s\": conveyors"},
+        {Document("<stock name=\"s\"><eqn>1</eqn><queue/></stock>"), F::Refused,
+         "Element \"s\": queues"},
+        {Document(gf(" type=\"discrete\"", scale)), F::Refused,
+         "Element \"g\": discrete graphical functions"},
+        {Document(gf(" type=\"extrapolate\"", scale)), F::Refused,
+         "Element \"g\": extrapolating graphical functions"},
+        {Document(gf("", "<xpts>0,1,3</xpts><ypts>0,1,2</ypts>")), F::Refused,
+         "Element \"g\": unevenly spaced graphical functions"},
+        {Document(b + "<gf name=\"table\">" + scale + "</gf>"), F::Refused,
+         "named graphical functions (<gf name=\"table\">)"},
+        {Document(Aux("a", "FOO(b)") + b), F::Refused, "Element \"a\": the unknown function FOO"},
+        {Document(Aux("a", "SIN(b)") + b), F::Refused, "Element \"a\": the function SIN"},
+        {Document(Aux("a", "NORMAL(0, 1)")), F::Refused, "Element \"a\": the function NORMAL"},
+        {Document(Aux("a", "INIT(b)") + b), F::Refused, "Element \"a\": the function INIT"},
+        {Document(Aux("a", "SMTHN(b, 3, 4)") + b), F::Refused, "Element \"a\": the function SMTHN"},
+        {Document(Aux("a", "MIN(b)") + b), F::Refused,
+         "Element \"a\": arrays (MIN of one argument)"},
+        {Document(Aux("a", "b ^ 2 ^ 3") + b), F::Refused,
+         "Element \"a\": a chain of ^ without brackets"},
+        {Document(Aux("a", "m.b") + b), F::Refused, "Element \"a\": module references (m.)"},
+        {Document(stockS + "<stock name=\"t\"><eqn>1</eqn><inflow>f</inflow></stock>" + flowF),
+         F::Refused, "Element \"f\": a flow that fills more than one stock"},
+        {Document("<macro name=\"m\"/>" + b), F::Refused, "macros"},
+        // Broken input.
+        {"<xmile><model>", F::Malformed, "the XML is malformed at line 1"},
+        {"not xml at all", F::Malformed, "the XML is malformed at line 1"},
+        {"", F::Malformed, "the XML is malformed"},
+        {"<model/>", F::Malformed, "this is not an XMILE file: it starts with <model>"},
+        {"<xmile><sim_specs><start>0</start><stop>1</stop></sim_specs></xmile>", F::Malformed,
+         "the file has no <model>"},
+        {Document(b + "<stock name=\"s\"><eqn>1</eqn><inflow>nothing</inflow></stock>"),
+         F::Malformed, "Element \"s\": the inflow \"nothing\" is no flow of the model"},
+        {Document(b + "<stock name=\"s\"><eqn>1</eqn><outflow>b</outflow></stock>"), F::Malformed,
+         "Element \"s\": the outflow \"b\" is no flow of the model"},
+        {Document(b, "<connector uid=\"1\"><from>nobody</from><to>b</to></connector>"),
+         F::Malformed, "a connector starts at \"nobody\", which is no element of the model"},
+        {Document(b, "<connector uid=\"1\"><from><alias uid=\"9\"/></from><to>b</to></connector>"),
+         F::Malformed, "a connector starts at the alias 9, which the view lacks"},
+        {Document(b, "<aux name=\"c\" x=\"1\" y=\"1\"/>"), F::Malformed,
+         "the view shows \"c\", which is no element of the model"},
+        {Document(b + Aux("B", "2")), F::Malformed, "two elements are named \"B\""},
+        {Document(b + Aux("a-b", "1") + Aux("a b", "2")), F::Malformed,
+         "the names \"a-b\" and \"a b\" clash as a_b"},
+        {Document(Aux("a", "c + 1") + b), F::Malformed,
+         "Element \"a\": the name \"c\" names no element"},
+        {Document(Aux("a", "")), F::Malformed, "Element \"a\": the equation is missing"},
+        {Document(Aux("a", "1 +")), F::Malformed, "Element \"a\": the equation ends too soon"},
+        {Document(Aux("a", "1 + {open")), F::Malformed,
+         "Element \"a\": a comment in the equation has no closing }"},
+        {Document(Aux("a", "IF 1 THEN 2")), F::Malformed,
+         "Element \"a\": the equation ends too soon"},
+        {Document(Aux("a", "1e999")), F::Malformed,
+         "Element \"a\": the number 1e999 is not valid or out of range"},
+        {Document(Aux("a", "ABS(1, 2)")), F::Malformed,
+         "Element \"a\": ABS takes 1 argument, not 2"},
+        {Document(Aux("a", deep)), F::Malformed,
+         "Element \"a\": the equation is nested too deeply"},
+        {Document(Aux("a", chain)), F::Malformed,
+         "Element \"a\": the equation is nested too deeply"},
+        {Document(Aux(std::string(2000, 'n'), "1")), F::Malformed, "a <aux>'s name is too long"},
+        {Document(b, "<aux name=\"b\" x=\"1e300\" y=\"1\"/>"), F::Malformed,
+         "the x value \"1e300\" is not a number in range"},
+        {Document(gf("", "<xscale min=\"0\" max=\"2\"/><ypts>0,x,2</ypts>")), F::Malformed,
+         "Element \"g\": the graphical function's y values holds \"x\", not a number in range"},
+        {"<xmile><sim_specs><start>0</start><stop>1e999</stop></sim_specs><model/></xmile>",
+         F::Malformed, "the stop time \"1e999\" is not a number in range"},
+        {"<xmile><sim_specs><start>5</start><stop>1</stop></sim_specs><model/></xmile>",
+         F::Malformed, "the stop time is not after the start time"},
+        {"<xmile><sim_specs><start>0</start><stop>1</stop><dt>0</dt></sim_specs><model/></xmile>",
+         F::Malformed, "the time step is not a positive number"},
+    };
+}
+
+TEST(XmileImport, EveryRefusedConstructAndBrokenInputGivesItsMessageAndNoDocument) {
+    TDataFile current;
+    TSimulationObject* before = CurrentSimulation;
+    for (const TBadCase& c : BadCases()) {
+        SCOPED_TRACE(c.Xmile.substr(0, 300));
+        TXmileImport imported = ImportXmileText(c.Xmile, "bad.xmile");
+        EXPECT_FALSE(imported.Document);
+        EXPECT_EQ(imported.Fault, c.Fault);
+        const std::string expected =
+            "Not imported: " + c.Message + (c.Fault == TXmileFault::Refused ? Refused : "");
+        if (c.Fault == TXmileFault::Refused)
+            EXPECT_EQ(imported.Error, expected);
+        else
+            EXPECT_EQ(imported.Error.substr(0, expected.size()), expected) << imported.Error;
+        EXPECT_EQ(CurrentSimulation, before);
+        EXPECT_TRUE(GlobalLinkManager.IsEmpty());
+    }
+}
+
+TEST(XmileImport, ConnectorsTheEquationDoesNotUseAreLeftOutWithAWarning) {
+    TXmileImport imported = ImportXmileText(
+        Document(Aux("a", "1") + Aux("b", "2"),
+                 "<aux name=\"a\" x=\"10\" y=\"10\"/><aux name=\"b\" x=\"90\" "
+                 "y=\"10\"/><connector uid=\"1\"><from>a</from><to>b</to></connector>"),
+        "m.xmile");
+    ASSERT_TRUE(imported.Document) << imported.Error;
+    ASSERT_EQ(imported.Warnings.size(), 1u);
+    EXPECT_EQ(imported.Warnings[0],
+              "The connector from a to b is left out: the equation of b does not use a.");
+    bool ok = false;
+    EXPECT_TRUE(ModelCheckReport(*imported.Document->Simulation, ok).empty());
+    EXPECT_TRUE(ok);
+}
+
+} // namespace
