@@ -54,6 +54,16 @@ std::string Identifier(const std::string& name) {
     return id;
 }
 
+// Our notes break lines with CR LF; XML reads every line break as LF.
+std::string NotesText(const std::string& text) {
+    std::string notes;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) notes += '\r';
+        notes += text[i];
+    }
+    return notes;
+}
+
 std::string Quoted(const std::string& name) {
     return "\"" + name + "\"";
 }
@@ -158,7 +168,7 @@ bool TXmileBuilder::CreateElements() {
         TVariableObject* element = Model->NewElement(kind);
         element->Name = name;
         element->Units = record.Units;
-        element->Notes = record.Doc;
+        element->Notes = NotesText(record.Doc);
         Register(element, key);
     }
     return true;
@@ -397,8 +407,12 @@ std::string TXmileBuilder::Expand(const std::string& function,
                       ") is computed by the resource" + (stages > 1 ? "s " : " ");
     for (size_t r = 0; r < resources.size(); ++r)
         how += (r == 0 ? "" : r + 1 == resources.size() ? " and " : ", ") + resources[r]->Name;
-    how += smooth ? ", each flowing toward what feeds it" : ", which pass the input on";
-    how += stages > 1 ? " in a third of the time each" : "";
+    if (smooth)
+        how += stages > 1 ? ", each moving toward the one before it in a third of the time"
+                          : ", which moves toward the input";
+    else
+        how += stages > 1 ? ", which pass the input on, each in a third of the time"
+                          : ", which passes the input on";
     how += " (expanded on import from XMILE).";
     owner->Notes += (owner->Notes.empty() ? "" : "\r\n") + how;
     return result->Identifier();

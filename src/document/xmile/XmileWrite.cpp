@@ -207,7 +207,13 @@ private:
             if (auto it = WholeGraphs.find(v); it != WholeGraphs.end())
                 WriteGraph(xml, *it->second);
             if (!v->Units.empty()) xml.writeTextElement("units", Q(v->Units));
-            if (!v->Notes.empty()) xml.writeTextElement("doc", Q(v->Notes));
+            if (!v->Notes.empty()) {
+                // XML reads any line break as LF.
+                std::string doc;
+                for (char c : v->Notes)
+                    if (c != '\r') doc += c;
+                xml.writeTextElement("doc", Q(doc));
+            }
             xml.writeEndElement();
         }
         for (const TGraphAux& aux : GraphAuxes) {
@@ -269,7 +275,8 @@ private:
                 std::atan2(-static_cast<double>(direction.Y), direction.X) * 180 / M_PI;
             xml.writeStartElement("connector");
             xml.writeAttribute("uid", QString::number(++uid));
-            xml.writeAttribute("angle", Q(XmileNumberText(std::round(angle * 1000) / 1000)));
+            // + 0.0 turns a negative zero into a plain one.
+            xml.writeAttribute("angle", Q(XmileNumberText(std::round(angle * 1000) / 1000 + 0.0)));
             for (auto [end, shape, variable] :
                  {std::tuple{"from", link->From(), from}, std::tuple{"to", link->To(), to}}) {
                 auto alias = uids.find(shape);
