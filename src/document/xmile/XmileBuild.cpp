@@ -341,10 +341,10 @@ std::string TXmileBuilder::Expand(const std::string& function,
         error = function + " cannot be expanded here";
         return std::string();
     }
-    const int count = ++Expansions[owner];
     const bool smooth = function == "SMTH1" || function == "SMTH3";
     const int stages = function == "SMTH3" || function == "DELAY3" ? 3 : 1;
     std::string base = owner->Name + (smooth ? " smooth" : " delay");
+    const int count = ++Expansions[base];
     if (count > 1) base += " " + std::to_string(count);
 
     const TEquationPiece& input = args[0];
@@ -361,46 +361,48 @@ std::string TXmileBuilder::Expand(const std::string& function,
     auto piece = [](TVariableObject* element) { return TEquationPiece{element->Identifier()}; };
     auto lower = [](TVariableObject* element) { return XmileLower(element->Identifier()); };
 
-    // Each stage is a resource; a smooth's flow closes the gap to its input, a delay's flows
-    // pass the material on.
-    std::vector<TVariableObject*> resources;
-    for (int s = 1; s <= stages; ++s) {
-        const std::string suffix = stages == 1 ? "" : " " + std::to_string(s);
+    // Each stage is a resource; a smooth's flow closes the gap to what feeds it, a delay's
+    // flows pass the material on. Each resource comes with the flow it feeds, so that the grid
+    // places them side by side.
+    auto stage = [&](int s) {
+        const std::string suffix = stages == 1 ? "" : " stage " + std::to_string(s);
         const std::string equation =
             smooth ? initial.Text : EquationOperation("*", initial, stageTime).Text;
-        resources.push_back(NewElement(ekResource, base + suffix, equation,
-                                       smooth ? initialUse : unite(initialUse, argsUse[1]), notes));
-    }
+        return NewElement(ekResource, base + suffix, equation,
+                          smooth ? initialUse : unite(initialUse, argsUse[1]), notes);
+    };
+    std::vector<TVariableObject*> resources;
     TVariableObject* result = nullptr;
     if (smooth) {
         TEquationPiece previous = input;
         std::set<std::string> previousUse = argsUse[0];
-        for (int s = 0; s < stages; ++s) {
-            TVariableObject* stage = resources[static_cast<size_t>(s)];
-            const std::string suffix = stages == 1 ? "" : " " + std::to_string(s + 1);
-            const TEquationPiece gap = EquationOperation("-", previous, piece(stage));
+        for (int s = 1; s <= stages; ++s) {
+            TVariableObject* resource = stage(s);
+            resources.push_back(resource);
+            const std::string suffix = stages == 1 ? "" : " " + std::to_string(s);
+            const TEquationPiece gap = EquationOperation("-", previous, piece(resource));
             TVariableObject* flow = NewElement(
                 ekFlow, base + " change" + suffix, EquationOperation("/", gap, stageTime).Text,
-                unite(unite(previousUse, argsUse[1]), {lower(stage)}), notes);
-            AddFlowDependency(stage, flow, 0);
-            previous = piece(stage);
-            previousUse = {lower(stage)};
+                unite(unite(previousUse, argsUse[1]), {lower(resource)}), notes);
+            AddFlowDependency(resource, flow, 0);
+            previous = piece(resource);
+            previousUse = {lower(resource)};
         }
         result = resources.back();
     } else {
-        TVariableObject* in = NewElement(ekFlow, base + " inflow", input.Text, argsUse[0], notes);
-        AddFlowDependency(resources.front(), in, 0);
-        for (int s = 0; s < stages; ++s) {
-            TVariableObject* stage = resources[static_cast<size_t>(s)];
-            const bool last = s == stages - 1;
-            TVariableObject* out = NewElement(
-                ekFlow, last ? base + " outflow" : base + " flow " + std::to_string(s + 1),
-                EquationOperation("/", piece(stage), stageTime).Text,
-                unite(argsUse[1], {lower(stage)}), notes);
-            AddFlowDependency(stage, out, 1);
-            if (!last) AddFlowDependency(resources[static_cast<size_t>(s + 1)], out, 0);
-            result = out;
+        TVariableObject* feed = NewElement(ekFlow, base + " inflow", input.Text, argsUse[0], notes);
+        for (int s = 1; s <= stages; ++s) {
+            TVariableObject* resource = stage(s);
+            resources.push_back(resource);
+            AddFlowDependency(resource, feed, 0);
+            const bool last = s == stages;
+            feed =
+                NewElement(ekFlow, last ? base + " outflow" : base + " flow " + std::to_string(s),
+                           EquationOperation("/", piece(resource), stageTime).Text,
+                           unite(argsUse[1], {lower(resource)}), notes);
+            AddFlowDependency(resource, feed, 1);
         }
+        result = feed;
     }
     std::string how = function + "(" + args[0].Text + ", " + args[1].Text +
                       (args.size() > 2 ? ", " + args[2].Text : std::string()) +

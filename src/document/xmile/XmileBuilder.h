@@ -62,7 +62,7 @@ private:
     std::map<TVariableObject*, TVariableObject*> FlowSource, FlowSink; // flow -> resource
     std::map<TVariableObject*, TVariableInstance*> Shapes;             // main shapes
     TVariableObject* Translating = nullptr;
-    std::map<TVariableObject*, int> Expansions; // per element, how many so far
+    std::map<std::string, int> Expansions; // per name they are given, how many so far
 };
 
 // Lower-case copy (ASCII letters only, as identifiers compare).

@@ -42,6 +42,11 @@ void TXmileBuilder::PlacePipes(TFlowInstance* valve,
     const TDrawPoint centre = valve->Position;
     TDrawPoint from = source ? source->Position : TDrawPoint{centre.X - 68, centre.Y};
     TDrawPoint to = sink ? sink->Position : TDrawPoint{centre.X + 68, centre.Y};
+    // A cloud lies opposite the stock at the other end, so that the pipe runs straight.
+    if (!source && sink && !(sink->Position == centre))
+        from = Along(centre, centre - (sink->Position - centre), 68);
+    if (!sink && source && !(source->Position == centre))
+        to = Along(centre, centre - (source->Position - centre), 68);
     if (points.size() >= 2) {
         from = {Coordinate(points.front().first), Coordinate(points.front().second)};
         to = {Coordinate(points.back().first), Coordinate(points.back().second)};

@@ -175,8 +175,8 @@ TEST(XmileImport, ExpansionsAreNamedAfterTheirElementAndExplained) {
               std::string::npos)
         << smoothed->Notes;
     for (const char* name :
-         {"delayed_delay_1", "delayed_delay_3", "delayed_delay_inflow", "delayed_delay_outflow",
-          "first_order_delay", "first_order_smooth_2_3"})
+         {"delayed_delay_stage_1", "delayed_delay_stage_3", "delayed_delay_inflow",
+          "delayed_delay_outflow", "first_order_delay", "first_order_smooth_stage_3"})
         EXPECT_TRUE(model.FindByIdentifier(name)) << name;
     EXPECT_EQ(model.FindByIdentifier("delayed")->Equation, "delayed_delay_outflow");
 }
