@@ -200,6 +200,8 @@ bool TXmileBuilder::TranslateOne(const TXmileVariable& record, TVariableObject* 
     const bool ok = XmileToEquation(*tree, *this, text, uses, error, fault);
     Translating = nullptr;
     if (!ok) return Fail(fault, who + error);
+    if (uses.count(XmileLower(element->Identifier())))
+        return Fail(TXmileFault::Malformed, who + "the equation uses the element's own value");
 
     double constant = 0;
     if (record.HasGraph) {

@@ -69,8 +69,15 @@ private:
     }
 
     bool Parse() {
+        std::map<std::string, std::string> names;
         for (TVariableObject* v : Model.Variables) {
-            Taken.insert(XmileNameKey(v->Name));
+            const std::string key = XmileNameKey(v->Name);
+            if (names.count(key))
+                return Fail(TXmileFault::Refused, "Not exported: " + names[key] + " and " +
+                                                      v->Name +
+                                                      " would have the same name in XMILE.");
+            names[key] = v->Name;
+            Taken.insert(key);
             BeginEquationParse(*v);
             std::unique_ptr<TEquationElement> tree = ParseEquation(v->Equation);
             if (!EquationErrors.empty())

@@ -107,6 +107,8 @@ std::vector<TBadCase> BadCases() {
         {Document(Aux("a", "c + 1") + b), F::Malformed,
          "Element \"a\": the name \"c\" names no element"},
         {Document(Aux("a", "")), F::Malformed, "Element \"a\": the equation is missing"},
+        {Document(Aux("a", "a + 1")), F::Malformed,
+         "Element \"a\": the equation uses the element's own value"},
         {Document(Aux("a", "1 +")), F::Malformed, "Element \"a\": the equation ends too soon"},
         {Document(Aux("a", "1 + {open")), F::Malformed,
          "Element \"a\": a comment in the equation has no closing }"},
