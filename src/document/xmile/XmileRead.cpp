@@ -242,7 +242,9 @@ private:
                 v.HasGraph = true;
             } else if (name == "non_negative") {
                 return Fail(TXmileFault::Refused, who + "non-negative " + tag + "s");
-            } else if (name == "dimensions" || name == "element") {
+            } else if (name == "dimensions") {
+                if (!RefuseIfNotEmpty(who + "arrays")) return false;
+            } else if (name == "element") {
                 return Fail(TXmileFault::Refused, who + "arrays");
             } else if (name == "conveyor") {
                 return Fail(TXmileFault::Refused, who + "conveyors");
