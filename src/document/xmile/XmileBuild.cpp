@@ -275,6 +275,7 @@ bool TXmileBuilder::ConnectFlows() {
                                     Quoted(name) + " is no flow of the model");
                 TVariableObject* flow = it->second;
                 auto& ends = direction == 0 ? FlowSink : FlowSource;
+                if (ends.count(flow) && ends[flow] == stock) continue; // listed twice
                 if (ends.count(flow))
                     return Fail(TXmileFault::Refused, "Element " + Quoted(name) + ": a flow that " +
                                                           (direction == 0 ? "fills" : "drains") +
