@@ -42,3 +42,7 @@ struct TXmileExport {
 // sketched and derived data) refuses the export, or with dropUnsupported is left out:
 // elements using such functions and every element depending on them, and the sketches.
 TXmileExport ExportXmile(TDataFile& document, bool dropUnsupported);
+
+// Writes text to fileName, replacing it only once the whole text is on disk. False with
+// error set when it could not be written.
+bool WriteXmileFile(const std::string& fileName, const std::string& text, std::string& error);

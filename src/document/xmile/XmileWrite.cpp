@@ -7,6 +7,7 @@
 #include "document/model/DataFile.h"
 
 #include <QtCore/QByteArray>
+#include <QtCore/QSaveFile>
 #include <QtCore/QXmlStreamWriter>
 
 #include <cmath>
@@ -359,4 +360,16 @@ TXmileExport ExportXmile(TDataFile& document, bool dropUnsupported) {
     if (!writer.Write()) result.Text.clear();
     CurrentSimulation = previous;
     return result;
+}
+
+bool WriteXmileFile(const std::string& fileName, const std::string& text, std::string& error) {
+    QSaveFile file(QString::fromStdString(fileName));
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(text.data(), static_cast<qint64>(text.size())) !=
+            static_cast<qint64>(text.size()) ||
+        !file.commit()) {
+        error = "couldn't write " + fileName + ": " + file.errorString().toStdString();
+        return false;
+    }
+    return true;
 }

@@ -92,3 +92,28 @@ TEST(XmileRoundTrip, AnXmileModelImportedExportedAndImportedAgainIsTheSameModel)
 }
 
 } // namespace
+
+namespace {
+
+TEST(XmileRoundTrip, AnExportedFileIsWrittenWholeOrNotAtAll) {
+    TXmileImport imported = ImportXmileData("teacup.xmile");
+    ASSERT_TRUE(imported.Document) << imported.Error;
+    TXmileExport exported = ExportXmile(*imported.Document, false);
+    TTempDir folder;
+    const fs::path file = folder.Path / "teacup out.xmile";
+    std::string error;
+    ASSERT_TRUE(WriteXmileFile(file.string(), exported.Text, error)) << error;
+    EXPECT_EQ(ReadWholeFile(file), exported.Text);
+    TXmileImport again = ImportXmileFile(file.string());
+    ASSERT_TRUE(again.Document) << again.Error;
+    EXPECT_EQ(again.Document->Simulation->Variables.Count(), 4);
+
+    EXPECT_FALSE(WriteXmileFile((folder.Path / "missing" / "x.xmile").string(), "x", error));
+    EXPECT_NE(error.find("couldn't write"), std::string::npos) << error;
+    TXmileImport missing = ImportXmileFile((folder.Path / "none.xmile").string());
+    EXPECT_FALSE(missing.Document);
+    EXPECT_EQ(missing.Fault, TXmileFault::Malformed);
+    EXPECT_EQ(missing.Error, FileMissingMessage((folder.Path / "none.xmile").string()));
+}
+
+} // namespace
