@@ -2,6 +2,8 @@
 // independently here step by step.
 #include "XmileTestSupport.h"
 
+#include "core/model/Listings.h"
+
 #include <cmath>
 #include <functional>
 
@@ -189,6 +191,29 @@ TEST(XmileImport, OtherMethodsImportWithAWarning) {
     ASSERT_EQ(imported.Warnings.size(), 1u);
     EXPECT_EQ(imported.Warnings[0], "The model was made for the RK4 method; Quorvane integrates "
                                     "with Euler, so results may differ from the original tool's.");
+}
+
+} // namespace
+
+namespace {
+
+TEST(XmileImport, ElementsWithoutAPlaceGoOnAGridBelowTheRest) {
+    std::string text = ReadWholeFile(XmileDataFolder() / "population.xmile");
+    TXmileImport imported = ImportXmileText(text, "population.xmile");
+    ASSERT_TRUE(imported.Document) << imported.Error;
+    // average lifetime has no place in the view: below the lowest shape, at the left edge.
+    TVariableObject* lifetime = imported.Document->Simulation->FindByIdentifier("average_lifetime");
+    bool found = false;
+    for (TVariableInstance* shape : imported.Document->Image().Elements) {
+        if (shape->Var() != lifetime) continue;
+        found = true;
+        EXPECT_EQ(shape->Position, (TDrawPoint{180, 300 + 140}));
+    }
+    EXPECT_TRUE(found);
+    // Its link is there all the same, so the check finds nothing missing.
+    bool ok = false;
+    EXPECT_TRUE(ModelCheckReport(*imported.Document->Simulation, ok).empty());
+    EXPECT_TRUE(ok);
 }
 
 } // namespace
