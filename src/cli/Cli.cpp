@@ -27,6 +27,8 @@ const TCommand Commands[] = {
     {"info", CommandInfo, 1, 1, nullptr},
     {"upgrade", CommandUpgrade, 1, 2, nullptr},
     {"render", CommandRender, 2, 2, "render needs a model file and an image file"},
+    {"import", CommandImport, 2, 2, "import needs an XMILE file and a model file"},
+    {"export", CommandExport, 2, 2, "export needs a model file and an XMILE file"},
     {"make-examples", CommandMakeExamples, 1, 1, nullptr},
 };
 
@@ -36,7 +38,7 @@ const TCommand* FindCommand(const std::string& name) {
     return nullptr;
 }
 
-enum TOptionId { opCsv, opMaxSteps, opZoom, opRun };
+enum TOptionId { opCsv, opMaxSteps, opZoom, opRun, opDropUnsupported };
 
 struct TOption {
     TOptionId Id;
@@ -50,6 +52,7 @@ const TOption Options[] = {
     {opZoom, "--zoom", true, "render"},
     {opMaxSteps, "--max-steps", true, "run"},
     {opRun, "--run", false, "render"},
+    {opDropUnsupported, "--drop-unsupported", false, "export"},
 };
 
 bool IsOption(const std::string& arg) {
@@ -139,6 +142,9 @@ std::string ParseArguments(const std::vector<std::string>& args, TCliOptions& op
         case opRun:
             options.Run = true;
             break;
+        case opDropUnsupported:
+            options.DropUnsupported = true;
+            break;
         }
     }
     return std::string();
@@ -150,6 +156,9 @@ std::string CliUsage() {
     return std::string("Usage: quorvane-cli COMMAND MODEL.qvf [OPTIONS]\n"
                        "Runs, checks, lists and upgrades Quorvane model files without the "
                        "desktop program.\n"
+                       "run, check, info and render also take an XMILE model (.xmile, .xml or "
+                       ".stmx),\n"
+                       "imported as the import command does.\n"
                        "\n"
                        "Commands:\n"
                        "  run MODEL.qvf [--csv FILE] [--max-steps N]\n"
@@ -180,14 +189,34 @@ std::string CliUsage() {
                        "      value labels show the results. --zoom scales the picture (10 to "
                        "1000,\n"
                        "      default 100). SVG and PDF keep the text as text.\n"
+                       "  import MODEL.xmile OUT.qvf\n"
+                       "      Reads an XMILE model (.xmile, .xml or .stmx) with its diagram and "
+                       "writes it\n"
+                       "      as a Quorvane model. What Quorvane cannot compute exactly "
+                       "(arrays, modules,\n"
+                       "      non-negative stocks, ...) refuses the import, naming the element "
+                       "and the\n"
+                       "      construct; smoothing and delay functions become resources and "
+                       "flows.\n"
+                       "  export MODEL.qvf OUT.xmile [--drop-unsupported]\n"
+                       "      Writes the model as XMILE 1.0 with its diagram. NPV, FV, PV, "
+                       "RANDOM, TODAY\n"
+                       "      and sketched or derived data have no XMILE counterpart and refuse "
+                       "the export;\n"
+                       "      with --drop-unsupported the elements using them (and those "
+                       "depending on\n"
+                       "      them) and the sketches are left out, each listed on standard "
+                       "error.\n"
                        "\n"
                        "Options:\n"
                        "  --help       show this help and exit\n"
                        "  --version    show the program version and exit\n"
                        "\n"
-                       "Exit status: 0 success, 1 errors in the model (or a run too long), 2 "
-                       "bad usage,\n"
-                       "3 a file that cannot be read or written.\n");
+                       "Exit status: 0 success, 1 errors in the model (or a run too long, or "
+                       "an XMILE\n"
+                       "construct refused), 2 bad usage, 3 a file that cannot be read or "
+                       "written (or an\n"
+                       "XMILE file that is malformed).\n");
 }
 
 int CliUsageError(std::ostream& err, const std::string& problem) {

@@ -22,6 +22,7 @@ struct TCliOptions {
     int64_t MaxSteps = DefaultMaxSteps; // run --max-steps N
     double Zoom = 100;                  // render --zoom PERCENT
     bool Run = false;                   // render --run
+    bool DropUnsupported = false;       // export --drop-unsupported
 };
 
 int CommandRun(const TCliOptions& options, std::ostream& out, std::ostream& err);
@@ -30,6 +31,8 @@ int CommandInfo(const TCliOptions& options, std::ostream& out, std::ostream& err
 int CommandUpgrade(const TCliOptions& options, std::ostream& out, std::ostream& err);
 int CommandRender(const TCliOptions& options, std::ostream& out, std::ostream& err);
 int CommandMakeExamples(const TCliOptions& options, std::ostream& out, std::ostream& err);
+int CommandImport(const TCliOptions& options, std::ostream& out, std::ostream& err);
+int CommandExport(const TCliOptions& options, std::ostream& out, std::ostream& err);
 
 // Reports a usage problem with the pointer to --help; returns csBadUsage.
 int CliUsageError(std::ostream& err, const std::string& problem);
@@ -39,12 +42,18 @@ int CliWriteError(std::ostream& err, const std::string& fileName, const std::str
 // Messages of the program use CR LF; a terminal wants LF.
 std::string ForTerminal(const std::string& text);
 
-// Loads a model for a command and, with run, checks it and runs it to its stop time,
+// Loads a model for a command (an XMILE file, by its extension, is imported) and, with run,
+// checks it and runs it to its stop time,
 // reporting load failures, check messages and evaluation warnings to err. Returns
 // csSuccess with document set, or the status the command should exit with. offsets, when
 // given, receives the time offsets of the run's steps.
 int LoadModelForCli(const std::string& fileName, bool run, int64_t maxSteps, std::ostream& err,
                     std::unique_ptr<TDataFile>& document, std::vector<double>* offsets = nullptr);
+
+// Imports an XMILE file, its warnings and any failure on err. A refused construct is
+// csModelErrors, an unreadable or malformed file csFileError.
+int ImportXmileForCli(const std::string& fileName, std::ostream& err,
+                      std::unique_ptr<TDataFile>& document);
 
 // The time settings and one line per element (name, type, units, equation column).
 void WriteModelInfo(const TSimulationObject& simulation, std::ostream& out);

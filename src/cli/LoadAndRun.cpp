@@ -4,6 +4,7 @@
 #include "core/model/Listings.h"
 #include "core/support/Notifier.h"
 #include "document/model/DataFile.h"
+#include "document/xmile/Xmile.h"
 
 #include <ostream>
 #include <set>
@@ -47,11 +48,16 @@ private:
 
 int LoadModelForCli(const std::string& fileName, bool run, int64_t maxSteps, std::ostream& err,
                     std::unique_ptr<TDataFile>& document, std::vector<double>* offsets) {
-    std::string message;
-    document = TDataFile::LoadModelFile(fileName, message);
-    if (!document) {
-        err << ForTerminal(message) << '\n';
-        return csFileError;
+    if (IsXmileFileName(fileName)) {
+        const int status = ImportXmileForCli(fileName, err, document);
+        if (status != csSuccess) return status;
+    } else {
+        std::string message;
+        document = TDataFile::LoadModelFile(fileName, message);
+        if (!document) {
+            err << ForTerminal(message) << '\n';
+            return csFileError;
+        }
     }
     if (!run) return csSuccess;
     TSimulationObject& simulation = *document->Simulation;
