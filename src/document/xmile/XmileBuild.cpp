@@ -331,6 +331,7 @@ TVariableObject* TXmileBuilder::NewElement(uint8_t kind, const std::string& base
     element->Equation = equation;
     element->Notes = notes;
     Uses[element] = uses;
+    Groups[element] = GroupCount;
     Register(element, XmileNameKey(name));
     return element;
 }
@@ -344,6 +345,7 @@ std::string TXmileBuilder::Expand(const std::string& function,
         error = function + " cannot be expanded here";
         return std::string();
     }
+    ++GroupCount;
     const bool smooth = function == "SMTH1" || function == "SMTH3";
     const int stages = function == "SMTH3" || function == "DELAY3" ? 3 : 1;
     std::string base = owner->Name + (smooth ? " smooth" : " delay");

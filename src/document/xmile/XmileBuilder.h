@@ -62,7 +62,9 @@ private:
     std::map<TVariableObject*, TVariableObject*> FlowSource, FlowSink; // flow -> resource
     std::map<TVariableObject*, TVariableInstance*> Shapes;             // main shapes
     TVariableObject* Translating = nullptr;
-    std::map<std::string, int> Expansions; // per name they are given, how many so far
+    std::map<std::string, int> Expansions;  // per name they are given, how many so far
+    std::map<TVariableObject*, int> Groups; // the elements of one expansion share a number
+    int GroupCount = 0;
 };
 
 // Lower-case copy (ASCII letters only, as identifiers compare).

@@ -40,8 +40,10 @@ void TXmileBuilder::PlacePipes(TFlowInstance* valve,
     TVariableInstance* source = end(FlowSource);
     TVariableInstance* sink = end(FlowSink);
     const TDrawPoint centre = valve->Position;
-    TDrawPoint from = source ? source->Position : TDrawPoint{centre.X - 68, centre.Y};
-    TDrawPoint to = sink ? sink->Position : TDrawPoint{centre.X + 68, centre.Y};
+    // Without the view's points a pipe meets a stock at its edge, on the side of the valve.
+    TDrawPoint from =
+        source ? Along(source->Position, centre, 28) : TDrawPoint{centre.X - 68, centre.Y};
+    TDrawPoint to = sink ? Along(sink->Position, centre, 28) : TDrawPoint{centre.X + 68, centre.Y};
     // A cloud lies opposite the stock at the other end, so that the pipe runs straight.
     if (!source && sink && !(sink->Position == centre))
         from = Along(centre, centre - (sink->Position - centre), 68);
@@ -110,11 +112,26 @@ bool TXmileBuilder::BuildDiagram() {
     // Elements without a place of their own, in model order, on a grid below the rest.
     const int32_t gridLeft = placed ? std::max(left, 60) : 100;
     const int32_t gridTop = placed ? bottom + 140 : 100;
+    // The resources and flows of one expansion stay on one row, so that their pipes run
+    // straight.
+    constexpr int32_t Columns = 8;
+    std::map<int, int32_t> groupSizes;
+    for (TVariableObject* element : Model->Variables)
+        if (!MainShape(element) && Groups.count(element)) ++groupSizes[Groups[element]];
     int32_t column = 0, row = 0;
+    int group = 0;
     for (TVariableObject* element : Model->Variables) {
         if (MainShape(element)) continue;
+        auto it = Groups.find(element);
+        if (it != Groups.end() && it->second != group) {
+            group = it->second;
+            if (column > 0 && column + groupSizes[group] > Columns) {
+                column = 0;
+                ++row;
+            }
+        }
         add(element, gridLeft + column * 160, gridTop + row * 120, false);
-        if (++column == 8) {
+        if (++column == Columns) {
             column = 0;
             ++row;
         }
