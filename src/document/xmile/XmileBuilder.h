@@ -30,6 +30,7 @@ public:
 
 private:
     bool Fail(TXmileFault fault, const std::string& message);
+    TVariableObject* AddElement(uint8_t kind);
     bool BuildTime();
     bool CreateElements();
     bool TranslateEquations();

@@ -52,6 +52,7 @@ public:
         for (int n = 2; Taken.count(XmileNameKey(name)); ++n)
             name = base + " " + std::to_string(n);
         Taken.insert(XmileNameKey(name));
+        ProbeTaken.push_back(XmileNameKey(name));
         TGraphAux aux{name, "0", &f};
         if (const TEquationElement* index = f.Param(0)) {
             std::string unsupported;
@@ -134,16 +135,19 @@ private:
     std::string FirstUnsupported(TEquationElement* tree) {
         if (!tree) return std::string();
         std::string text, unsupported;
+        // A trial translation: what it adds is taken back afterwards.
         const std::string saved = CurrentName;
-        std::vector<TGraphAux> savedAuxes = GraphAuxes;
-        std::set<std::string> savedTaken = Taken;
+        const size_t auxes = GraphAuxes.size();
+        ProbeTaken.clear();
         CurrentName = "probe";
         Unsupported.clear();
         EquationToXmile(*tree, *this, text, unsupported);
         if (unsupported.empty()) unsupported = Unsupported;
         CurrentName = saved;
-        GraphAuxes = std::move(savedAuxes);
-        Taken = std::move(savedTaken);
+        GraphAuxes.resize(auxes);
+        for (const std::string& key : ProbeTaken)
+            Taken.erase(key);
+        ProbeTaken.clear();
         return unsupported;
     }
 
@@ -345,6 +349,7 @@ private:
     std::map<TVariableObject*, const TEquationFunction*> WholeGraphs;
     std::set<TVariableObject*> Dropped;
     std::set<std::string> Taken;
+    std::vector<std::string> ProbeTaken; // the names a trial translation took
     std::vector<TGraphAux> GraphAuxes;
     std::string CurrentName; // the element whose equation is being translated
     std::string Unsupported;
