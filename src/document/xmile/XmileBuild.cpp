@@ -34,7 +34,7 @@ std::string DisplayName(std::string_view name, bool& changed) {
         const bool escapedBreak = c == '\\' && i + 1 < name.size() && name[i + 1] == 'n';
         const bool forbidden = std::string_view("+-*/<>=(),\"").find(c) != std::string_view::npos;
         if (forbidden) changed = true;
-        if (c == ' ' || c == '_' || c == '\t' || c == '\r' || c == '\n' || escapedBreak ||
+        if (c == ' ' || c == '_' || static_cast<unsigned char>(c) < 0x20 || escapedBreak ||
             forbidden) {
             if (escapedBreak) ++i;
             blank = true;
@@ -54,14 +54,31 @@ std::string Identifier(const std::string& name) {
     return id;
 }
 
-// Our notes break lines with CR LF; XML reads every line break as LF.
+// Our notes break lines with CR LF, as a model file reads them back; XML gives LF (or a
+// lone CR written as a character reference).
 std::string NotesText(const std::string& text) {
     std::string notes;
     for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) notes += '\r';
-        notes += text[i];
+        const char c = text[i];
+        if (c == '\r' || (c == '\n' && (i == 0 || text[i - 1] != '\r'))) {
+            notes += "\r\n";
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            continue;
+        }
+        notes += c;
     }
     return notes;
+}
+
+// Units, a time unit or a title on one line: line breaks and other control characters
+// become blanks.
+std::string OneLineText(const std::string& text) {
+    std::string line;
+    for (char c : text)
+        line += static_cast<unsigned char>(c) < 0x20 ? ' ' : c;
+    const size_t first = line.find_first_not_of(' ');
+    if (first == std::string::npos) return std::string();
+    return line.substr(first, line.find_last_not_of(' ') - first + 1);
 }
 
 std::string Quoted(const std::string& name) {
@@ -109,11 +126,13 @@ bool TXmileBuilder::Build(const std::string& fileName) {
     Model = document.Simulation.get();
     namespace fs = std::filesystem;
     const fs::path path(fileName);
-    document.Title = Records.Title.empty() ? path.stem().string() : Records.Title;
+    document.Title =
+        OneLineText(Records.Title).empty() ? path.stem().string() : OneLineText(Records.Title);
     document.Notes = "Imported from XMILE";
-    if (!Records.Vendor.empty() || !Records.Product.empty())
+    const std::string vendor = OneLineText(Records.Vendor), product = OneLineText(Records.Product);
+    if (!vendor.empty() || !product.empty())
         document.Notes +=
-            " (" + Records.Product + (Records.Product.empty() ? "" : ", ") + Records.Vendor + ")";
+            " (" + product + (product.empty() || vendor.empty() ? "" : ", ") + vendor + ")";
     document.Notes += ".";
     // Unsaved: Save asks for a model file name and never writes over the XMILE file.
     document.FileName =
@@ -142,7 +161,7 @@ bool TXmileBuilder::BuildTime() {
     Model->ViewStop = stop;
     Model->Now = start;
     Model->CurrentTime = start;
-    if (!Records.TimeUnits.empty()) Model->TimeUnit = Records.TimeUnits;
+    if (!OneLineText(Records.TimeUnits).empty()) Model->TimeUnit = OneLineText(Records.TimeUnits);
     if (!Records.Method.empty() && XmileLower(Records.Method) != "euler")
         Result.Warnings.push_back("The model was made for the " + Records.Method +
                                   " method; Quorvane integrates with Euler, so results may "
@@ -178,7 +197,7 @@ bool TXmileBuilder::CreateElements() {
         if (record.Tag == "flow") kind = ekFlow;
         TVariableObject* element = AddElement(kind);
         element->Name = name;
-        element->Units = record.Units;
+        element->Units = OneLineText(record.Units);
         element->Notes = NotesText(record.Doc);
         Register(element, key);
     }

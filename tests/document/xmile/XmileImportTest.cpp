@@ -217,3 +217,30 @@ TEST(XmileImport, ElementsWithoutAPlaceGoOnAGridBelowTheRest) {
 }
 
 } // namespace
+
+namespace {
+
+// Found by the fuzz target: units with a line break came back from the saved model with
+// CR LF, so the model did not read back as it was saved.
+TEST(XmileImport, LineBreaksInOneLineFieldsBecomeBlanksAndNotesBreakWithCrLf) {
+    TXmileImport imported = ImportXmileText(
+        "<xmile><header><name>Two\nlines</name></header><sim_specs time_units=\"Mon&#13;ths\">"
+        "<start>0</start><stop>1</stop></sim_specs><model><variables><aux name=\"a\"><eqn>1</eqn>"
+        "<units>meters\n per second</units><doc>one\ntwo&#13;three</doc></aux></variables>"
+        "</model></xmile>",
+        "a.xmile");
+    ASSERT_TRUE(imported.Document) << imported.Error;
+    TDataFile& document = *imported.Document;
+    TVariableObject* a = document.Simulation->FindByIdentifier("a");
+    EXPECT_EQ(a->Units, "meters  per second");
+    EXPECT_EQ(a->Notes, "one\r\ntwo\r\nthree");
+    EXPECT_EQ(document.Title, "Two lines");
+    EXPECT_EQ(document.Simulation->TimeUnit, "Mon ths");
+    std::string message;
+    const std::string saved = document.SavedText();
+    auto loaded = TDataFile::LoadModelText(saved, "", message);
+    ASSERT_TRUE(loaded) << message;
+    EXPECT_EQ(loaded->SavedText(), saved);
+}
+
+} // namespace
