@@ -7,9 +7,10 @@
 
 namespace {
 
+// The hand-written XMILE models of the golden cases.
 std::string XmileData(const std::string& name) {
-    return (fs::path(__FILE__).parent_path().parent_path() / "document" / "xmile" / "data" / name)
-        .string();
+    const std::string folder = "xmile_" + name.substr(0, name.find('.'));
+    return (SourceFolder() / "tests" / "golden" / folder / "model.xmile").string();
 }
 
 std::string Example(const std::string& name) {

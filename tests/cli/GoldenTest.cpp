@@ -22,7 +22,7 @@ std::vector<std::string> GoldenCases() {
     std::vector<std::string> names;
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator(GoldenFolder(), ec))
-        if (fs::exists(entry.path() / "model.qvf"))
+        if (fs::exists(entry.path() / "model.qvf") || fs::exists(entry.path() / "model.xmile"))
             names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
@@ -69,7 +69,9 @@ class Golden : public testing::TestWithParam<std::string> {};
 
 TEST_P(Golden, OutputsMatchTheExpectedFiles) {
     const fs::path folder = GoldenFolder() / GetParam();
-    const std::string model = (folder / "model.qvf").string();
+    // An XMILE model is read by the same commands directly.
+    const std::string model =
+        (folder / (fs::exists(folder / "model.qvf") ? "model.qvf" : "model.xmile")).string();
     TTempDir temp;
     const std::string csv = temp / "out.csv";
 

@@ -28,7 +28,7 @@ struct TExpected {
 };
 
 const TExpected Cases[] = {
-    {"teacup.xmile", 0, 10, 0.5,
+    {"teacup", 0, 10, 0.5,
      [](TRunValues& v, size_t steps, double dt) {
          double t = 180;
          for (size_t n = 0; n < steps; ++n) {
@@ -38,7 +38,7 @@ const TExpected Cases[] = {
              t -= dt * loss;
          }
      }},
-    {"population.xmile", 0, 20, 0.25,
+    {"population", 0, 20, 0.25,
      [](TRunValues& v, size_t steps, double dt) {
          double p = 100;
          for (size_t n = 0; n < steps; ++n) {
@@ -46,7 +46,7 @@ const TExpected Cases[] = {
              p += dt * (p * 0.03 - p / 50);
          }
      }},
-    {"effect.xmile", 0, 30, 1,
+    {"effect", 0, 30, 1,
      [](TRunValues& v, size_t steps, double dt) {
          double inventory = 50;
          for (size_t n = 0; n < steps; ++n) {
@@ -60,7 +60,7 @@ const TExpected Cases[] = {
              inventory += dt * (production - shipments);
          }
      }},
-    {"delays.xmile", 0, 24, 1,
+    {"delays", 0, 24, 1,
      [](TRunValues& v, size_t steps, double) {
          auto input = [](double t) { return 10 + (t >= 5 ? 10 : 0); };
          double smooth = 10, r1 = 20, r2 = 20, r3 = 20, first = 10;
@@ -79,7 +79,7 @@ const TExpected Cases[] = {
              first += input(t) - first / 2;
          }
      }},
-    {"aliases.xmile", 2000, 2010, 1,
+    {"aliases", 2000, 2010, 1,
      [](TRunValues& v, size_t steps, double) {
          double savings = 1000;
          for (size_t n = 0; n < steps; ++n) {
@@ -119,7 +119,7 @@ TEST(XmileImport, HandWrittenModelsRunToTheirIndependentlyComputedValues) {
 }
 
 TEST(XmileImport, DiagramHasShapesPipesClonesAndDrawnConnectors) {
-    TXmileImport imported = ImportXmileData("aliases.xmile");
+    TXmileImport imported = ImportXmileData("aliases");
     ASSERT_TRUE(imported.Document) << imported.Error;
     TDataFile& document = *imported.Document;
     TDrawImage& image = document.Image();
@@ -163,7 +163,7 @@ TEST(XmileImport, DiagramHasShapesPipesClonesAndDrawnConnectors) {
 }
 
 TEST(XmileImport, ExpansionsAreNamedAfterTheirElementAndExplained) {
-    TXmileImport imported = ImportXmileData("delays.xmile");
+    TXmileImport imported = ImportXmileData("delays");
     ASSERT_TRUE(imported.Document) << imported.Error;
     TSimulationObject& model = *imported.Document->Simulation;
     TVariableObject* smoothed = model.FindByIdentifier("smoothed");
@@ -184,7 +184,7 @@ TEST(XmileImport, ExpansionsAreNamedAfterTheirElementAndExplained) {
 }
 
 TEST(XmileImport, OtherMethodsImportWithAWarning) {
-    std::string text = ReadWholeFile(XmileDataFolder() / "teacup.xmile");
+    std::string text = ReadWholeFile(XmileModel("teacup"));
     text.replace(text.find("method=\"Euler\""), 14, "method=\"RK4\"");
     TXmileImport imported = ImportXmileText(text, "teacup.xmile");
     ASSERT_TRUE(imported.Document) << imported.Error;
@@ -198,7 +198,7 @@ TEST(XmileImport, OtherMethodsImportWithAWarning) {
 namespace {
 
 TEST(XmileImport, ElementsWithoutAPlaceGoOnAGridBelowTheRest) {
-    std::string text = ReadWholeFile(XmileDataFolder() / "population.xmile");
+    std::string text = ReadWholeFile(XmileModel("population"));
     TXmileImport imported = ImportXmileText(text, "population.xmile");
     ASSERT_TRUE(imported.Document) << imported.Error;
     // average lifetime has no place in the view: below the lowest shape, at the left edge.

@@ -11,14 +11,24 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 
-inline fs::path XmileDataFolder() {
-    return fs::path(__FILE__).parent_path() / "data";
+// The hand-written XMILE models are golden cases: tests/golden/xmile_<name>/model.xmile.
+inline fs::path XmileModel(const std::string& name) {
+    return SourceFolder() / "tests" / "golden" / ("xmile_" + name) / "model.xmile";
+}
+
+inline std::vector<fs::path> XmileModels() {
+    std::vector<fs::path> files;
+    for (const auto& entry : fs::directory_iterator(SourceFolder() / "tests" / "golden"))
+        if (fs::exists(entry.path() / "model.xmile")) files.push_back(entry.path() / "model.xmile");
+    std::sort(files.begin(), files.end());
+    return files;
 }
 
 inline TXmileImport ImportXmileData(const std::string& name) {
-    return ImportXmileFile((XmileDataFolder() / name).string());
+    return ImportXmileFile(XmileModel(name).string());
 }
 
 // Every element's simulated values by name, after a check and a run to the stop time.
