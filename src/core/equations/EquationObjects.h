@@ -162,24 +162,13 @@ private:
     double ComputeNumber();
 };
 
-// Parser state: one set per process.
-extern std::vector<TDependency*> EquationInputs;
+// The parser's messages since BeginEquationParse, "\r\n" between them; empty when none.
 extern std::string EquationErrors;
 
 // Gathers the variable's information links as the names an equation may use.
 void BeginEquationParse(TVariableObject& variable);
 // Parses one expression; none for an empty text or a part with errors.
 std::unique_ptr<TEquationElement> ParseEquation(std::string_view text);
-void AddEquationError(const std::string& message);
-// Row of FunctionList with that name (ASCII case ignored), or -1.
-int LookupFunction(std::string_view name);
-
-// The pieces of the parser, exposed for tests.
-bool IsWholeBracketed(std::string_view s);
-std::string NormalizeSigns(std::string_view s);
-bool IsNumberText(std::string_view t);
-int CountParameters(std::string_view args);
-void SplitFirstParameter(std::string_view args, std::string& first, std::string& rest);
 
 // Evaluation state: set by a failing element, read after each element's evaluation.
 extern bool EvaluationErrorFlag;

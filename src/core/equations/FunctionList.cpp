@@ -1,5 +1,6 @@
 // The built-in names of the equation language, in TFunctionIndex order.
-#include "core/equations/EquationObjects.h"
+#include "core/equations/ParserInternal.h"
+#include "core/support/Text.h"
 
 namespace {
 
@@ -65,13 +66,12 @@ const char* const FunctionCategoryNames[6] = {"Operators",         "General Func
                                               "Simulation Values", "Financial Functions"};
 
 int LookupFunction(std::string_view name) {
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
     for (int i = 0; i < FunctionCount; ++i) {
         std::string_view candidate = FunctionList[i].Name;
         if (candidate.size() != name.size()) continue;
         bool same = true;
         for (size_t k = 0; k < name.size() && same; ++k)
-            same = lower(candidate[k]) == lower(name[k]);
+            same = LowerAscii(candidate[k]) == LowerAscii(name[k]);
         if (same) return i;
     }
     return -1;

@@ -1,6 +1,6 @@
 #include "core/equations/GraphFunction.h"
 
-#include "core/equations/EquationObjects.h"
+#include "core/equations/ParserInternal.h"
 #include "core/support/NumberFormat.h"
 
 #include <utility>

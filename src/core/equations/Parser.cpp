@@ -2,6 +2,7 @@
 // both sides again, so the order of the operator searches gives the precedence.
 #include "core/equations/ParserInternal.h"
 #include "core/model/SimulationObjects.h"
+#include "core/support/Text.h"
 
 #include <memory>
 
@@ -169,10 +170,9 @@ TElementPtr ParseChain(std::string_view s, const std::vector<size_t>& p, int tie
 
 bool SameIdentifierText(std::string_view elementName, std::string_view name) {
     if (elementName.size() != name.size()) return false;
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
     for (size_t i = 0; i < name.size(); ++i) {
         const char e = elementName[i] == ' ' ? '_' : elementName[i];
-        if (lower(e) != lower(name[i])) return false;
+        if (LowerAscii(e) != LowerAscii(name[i])) return false;
     }
     return true;
 }

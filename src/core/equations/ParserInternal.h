@@ -20,6 +20,25 @@ inline constexpr const char* GraphNotConstantText =
 inline constexpr const char* GraphIncrementText = "XY GRAPH data must have a positive increment";
 inline constexpr const char* GraphXOutOfRangeText = "XY GRAPH data X values are out of range";
 
+// The information links of the element being parsed, gathered by BeginEquationParse.
+extern std::vector<TDependency*> EquationInputs;
+
+void AddEquationError(const std::string& message);
+// Row of FunctionList with that name (ASCII case ignored), or -1.
+int LookupFunction(std::string_view name);
+
+// True when no character stands outside brackets (e.g. "(a)(b)"; "" counts).
+bool IsWholeBracketed(std::string_view s);
+// Each run of signs and blanks made one sign ("a - -b" is "a+b"; a leading "+" goes);
+// exponent signs are kept.
+std::string NormalizeSigns(std::string_view s);
+// True when the trimmed text has the shape of a number (one not starting with 'e').
+bool IsNumberText(std::string_view t);
+// Commas at bracket depth 0, round or square.
+int CountParameters(std::string_view args);
+// SplitFirstParameterView into strings.
+void SplitFirstParameter(std::string_view args, std::string& first, std::string& rest);
+
 // Blanks and control characters at either end removed.
 std::string_view TrimEquationText(std::string_view s);
 

@@ -3,6 +3,7 @@
 #include "core/model/SimulationObjects.h"
 
 #include "core/support/NumberFormat.h"
+#include "core/support/Text.h"
 
 #include <algorithm>
 #include <cmath>
@@ -17,10 +18,6 @@ namespace {
 
 // The next number tried for an automatic name, per element kind.
 int64_t AutomaticNameCounters[4] = {1, 1, 1, 1};
-
-char LowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 bool IsWordChar(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';

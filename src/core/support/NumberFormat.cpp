@@ -93,14 +93,16 @@ const char* NonFiniteText(double value) {
     return value > 0 ? "INF" : "-INF";
 }
 
-bool IsBlank(char c) {
+// Blanks around a number: the C locale's white space. Unlike IsBlank of Text.h, other control
+// characters do not count.
+bool IsWhiteSpace(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
 }
 
 std::string_view TrimBlanks(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front()))
+    while (!text.empty() && IsWhiteSpace(text.front()))
         text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back()))
+    while (!text.empty() && IsWhiteSpace(text.back()))
         text.remove_suffix(1);
     return text;
 }

@@ -29,10 +29,15 @@ inline std::string TrimSpaces(std::string_view text) {
     return std::string(text.substr(first, last - first + 1));
 }
 
+// An ASCII letter in lower case; any other byte (UTF-8 included) unchanged.
+inline char LowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
 // ASCII letters in lower case; other bytes (UTF-8 included) unchanged.
 inline std::string Lower(std::string text) {
     for (char& c : text)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        c = LowerAscii(c);
     return text;
 }
 

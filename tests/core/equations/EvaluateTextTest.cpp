@@ -1,5 +1,6 @@
 // Whole equations as the user writes them, parsed and then evaluated.
 #include "EvalTestSupport.h"
+#include "core/equations/ParserInternal.h"
 
 #include <gtest/gtest.h>
 
