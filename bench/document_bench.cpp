@@ -46,18 +46,13 @@ std::unique_ptr<TDataFile> LargeDocument() {
                     pipe->FromElement.SetTarget(flow);
                     pipe->ToElement.SetTarget(shapes[static_cast<size_t>(i - 1)]);
                     flow->OutflowPipe.SetTarget(pipe.get());
-                    auto dependency = std::make_unique<TDependency>();
-                    dependency->IsFlow = true;
-                    dependency->Source.SetTarget(element);
-                    model.Variables[i - 1]->Dependencies.AddItem(std::move(dependency));
+                    model.Variables[i - 1]->AddDependency(element, true, 0);
                 }
                 image.Links.AddItem(std::move(pipe));
             }
         } else if (kind != ekConstant) {
             // An information link from the constant before it.
-            auto dependency = std::make_unique<TDependency>();
-            dependency->Source.SetTarget(model.Variables[i - kind]);
-            element->Dependencies.AddItem(std::move(dependency));
+            element->AddDependency(model.Variables[i - kind]);
             auto link = std::make_unique<TLinkInstance>();
             link->FromElement.SetTarget(shapes[static_cast<size_t>(i - kind)]);
             link->ToElement.SetTarget(shapes.back());

@@ -88,21 +88,12 @@ private:
         element->Equation = equation;
         element->Owner = &Sim;
         for (const auto& input : inputs)
-            AddDependency(*element, ByName(input), false, 0);
+            element->AddDependency(ByName(input));
         ByNameIndex.emplace_back(name, element.get());
         Sim.Variables.AddItem(element.release());
     }
     void Pipe(const std::string& flow, const std::string& resource, uint8_t direction) {
-        AddDependency(*ByName(resource), ByName(flow), true, direction);
-    }
-    static void AddDependency(TVariableObject& owner, TVariableObject* source, bool isFlow,
-                              uint8_t direction) {
-        auto d = std::make_unique<TDependency>();
-        d->IsFlow = isFlow;
-        d->Direction = direction;
-        d->Source.SetTarget(source);
-        d->Owner = &owner;
-        owner.Dependencies.AddItem(d.release());
+        ByName(resource)->AddDependency(ByName(flow), true, direction);
     }
     TVariableObject* ByName(const std::string& name) const {
         // Inputs are always within the last few blocks or a partner block: search backwards.

@@ -17,11 +17,8 @@ struct TBenchModel {
         auto element = std::make_unique<TVariableObject>();
         element->Name = name;
         element->Equation = equation;
-        for (TVariableObject* input : inputs) {
-            auto link = std::make_unique<TDependency>();
-            link->Source.SetTarget(input);
-            element->Dependencies.AddItem(link.release());
-        }
+        for (TVariableObject* input : inputs)
+            element->AddDependency(input);
         Elements.push_back(std::move(element));
         return Elements.back().get();
     }

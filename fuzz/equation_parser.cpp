@@ -16,9 +16,7 @@ struct TFuzzModel {
         for (const char* name : {"a", "Sales Rate", "e", "x1", "TIME"}) {
             auto element = std::make_unique<TVariableObject>();
             element->Name = name;
-            auto link = std::make_unique<TDependency>();
-            link->Source.SetTarget(element.get());
-            Target.Dependencies.AddItem(link.release());
+            Target.AddDependency(element.get());
             Inputs.push_back(std::move(element));
         }
     }

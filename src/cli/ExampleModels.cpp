@@ -87,7 +87,7 @@ public:
         const int32_t side = shape->Position.X < valve->Position.X ? 28 : -28;
         pipe->StartOffset = {side, 0};
         PipeControls(pipe);
-        AddFlowDependency(resource, flow, 1);
+        resource->AddDependency(flow, true, 1);
     }
 
     // Attaches the flow's outflow pipe to a resource, which the flow then fills.
@@ -99,7 +99,7 @@ public:
         const int32_t side = shape->Position.X < valve->Position.X ? 28 : -28;
         pipe->EndOffset = {side, 0};
         PipeControls(pipe);
-        AddFlowDependency(resource, flow, 0);
+        resource->AddDependency(flow, true, 0);
     }
 
     struct TEntry {
@@ -139,14 +139,6 @@ private:
         const int32_t third = (end.X - start.X) / 3;
         pipe->StartControl = {third, 0};
         pipe->EndControl = {-third, 0};
-    }
-
-    void AddFlowDependency(TVariableObject* resource, TVariableObject* flow, uint8_t direction) {
-        auto dependency = std::make_unique<TDependency>();
-        dependency->IsFlow = true;
-        dependency->Direction = direction;
-        dependency->Source.SetTarget(flow);
-        resource->Dependencies.AddItem(std::move(dependency));
     }
 
     void AddEntries(TTableGraphOutputInstance& control, const std::vector<TEntry>& entries) {

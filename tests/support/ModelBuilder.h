@@ -85,26 +85,15 @@ public:
 
     // An information link: the equation of `to` may use `from`.
     TDependency& Link(TVariableObject& from, TVariableObject& to) {
-        return AddDependency(to, &from, false, 0);
+        return *to.AddDependency(&from);
     }
     // A pipe: the flow fills the resource.
     TDependency& Inflow(TVariableObject& flow, TVariableObject& resource) {
-        return AddDependency(resource, &flow, true, 0);
+        return *resource.AddDependency(&flow, true, 0);
     }
     // A pipe: the flow drains the resource.
     TDependency& Outflow(TVariableObject& flow, TVariableObject& resource) {
-        return AddDependency(resource, &flow, true, 1);
-    }
-    static TDependency& AddDependency(TVariableObject& owner, TVariableObject* source, bool isFlow,
-                                      uint8_t direction) {
-        auto dependency = std::make_unique<TDependency>();
-        dependency->IsFlow = isFlow;
-        dependency->Direction = direction;
-        dependency->Source.SetTarget(source);
-        dependency->Owner = &owner;
-        TDependency& added = *dependency;
-        owner.Dependencies.AddItem(dependency.release());
-        return added;
+        return *resource.AddDependency(&flow, true, 1);
     }
 
     static void Sketch(TVariableObject& element, std::initializer_list<TDataPoint> points) {

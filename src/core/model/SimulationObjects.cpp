@@ -127,6 +127,18 @@ TSimulationObject* TVariableObject::Simulation() const {
     return static_cast<TSimulationObject*>(Owner);
 }
 
+TDependency* TVariableObject::AddDependency(TVariableObject* source, bool isFlow,
+                                            uint8_t direction) {
+    auto dependency = std::make_unique<TDependency>();
+    dependency->IsFlow = isFlow;
+    dependency->Direction = direction;
+    dependency->Source.SetTarget(source);
+    TDependency* added = dependency.get();
+    Dependencies.AddItem(std::move(dependency));
+    Parsed = false; // the equation may now use the source
+    return added;
+}
+
 void TVariableObject::RemoveDependency(TVariableObject* element, bool isFlow) {
     for (int32_t i = Dependencies.Count() - 1; i >= 0; --i) {
         TDependency* dependency = Dependencies[i];

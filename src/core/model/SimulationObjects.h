@@ -49,6 +49,9 @@ public:
     // Name with spaces replaced by '_'; compared without regard to case.
     std::string Identifier() const;
     TSimulationObject* Simulation() const;
+    // Appends a dependency on source: an information link, or with isFlow a flow that fills
+    // (direction 0) or drains (direction 1) this resource.
+    TDependency* AddDependency(TVariableObject* source, bool isFlow = false, uint8_t direction = 0);
     // Removes, last first, every dependency on element with that IsFlow flag.
     void RemoveDependency(TVariableObject* element, bool isFlow);
 

@@ -56,16 +56,6 @@ bool HasInformationLink(TVariableObject* element, TVariableObject* source) {
     return false;
 }
 
-void AddDependency(TVariableObject* element, TVariableObject* source, bool isFlow,
-                   uint8_t direction) {
-    auto dependency = std::make_unique<TDependency>();
-    dependency->IsFlow = isFlow;
-    dependency->Direction = direction;
-    dependency->Source.SetTarget(source);
-    element->Dependencies.AddItem(std::move(dependency));
-    element->Parsed = false; // its equation may now use the source
-}
-
 } // namespace
 
 TLinkInstance* TDrawImage::AddLink(int32_t x1, int32_t y1, TVariableInstance* from,
@@ -78,7 +68,7 @@ TLinkInstance* TDrawImage::AddLink(int32_t x1, int32_t y1, TVariableInstance* fr
         HasInformationLink(toVariable, fromVariable))
         return nullptr;
 
-    AddDependency(toVariable, fromVariable, false, 0);
+    toVariable->AddDependency(fromVariable);
     const TDrawPoint p1 = ToDrawing(x1, y1, VisibleArea, Scale);
     const TDrawPoint p2 = ToDrawing(x2, y2, VisibleArea, Scale);
     auto link = std::make_unique<TLinkInstance>();
@@ -122,7 +112,7 @@ void TDrawImage::AttachFlowEnds() {
                 resource->Highlighted = true;
                 pipe->StartOffset = p - resource->Position;
                 pipe->InvalidateBounds();
-                AddDependency(resource->Var(), pipe->To()->Var(), true, 1); // drains it
+                resource->Var()->AddDependency(pipe->To()->Var(), true, 1); // drains it
             }
         }
         if (!pipe->To() && pipe->From() && pipe->From()->Var()) {
@@ -132,7 +122,7 @@ void TDrawImage::AttachFlowEnds() {
                 resource->Highlighted = true;
                 pipe->EndOffset = p - resource->Position;
                 pipe->InvalidateBounds();
-                AddDependency(resource->Var(), pipe->From()->Var(), true, 0); // fills it
+                resource->Var()->AddDependency(pipe->From()->Var(), true, 0); // fills it
             }
         }
     }

@@ -54,18 +54,14 @@ public:
     TParserModel() {
         Target = Add("Target");
         for (const char* name : {"a", "b", "c", "x", "x1", "e", "rate", "Sales Rate", "TIME"})
-            Link(Add(name));
+            Target->AddDependency(Add(name));
         Add("Unlinked");
-        Link(Add("Piped"), true, 0);
-        Link(Add("Drained"), false, 1);
+        Target->AddDependency(Add("Piped"), true, 0);
+        Target->AddDependency(Add("Drained"), false, 1);
     }
 
     // Elements are constants, as a new element is, so that no kind rule applies.
     TVariableObject* Add(const std::string& name) { return &Build.Add(ekConstant, name); }
-
-    void Link(TVariableObject* source, bool isFlow = false, uint8_t direction = 0) {
-        TModelBuilder::AddDependency(*Target, source, isFlow, direction);
-    }
 
     TDependency* DependencyOn(const std::string& name) const {
         for (TDependency* d : Target->Dependencies)

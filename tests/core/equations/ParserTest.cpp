@@ -235,7 +235,7 @@ TEST(Parser, InputsAreTheInformationLinksOnly) {
 TEST(Parser, FirstLinkOfASharedIdentifierWins) {
     TParserModel model;
     TVariableObject* twin = model.Add("A");
-    model.Link(twin);
+    model.Target->AddDependency(twin);
     EXPECT_EQ(TreeText(model.Parse("A")), "[a]");
     EXPECT_FALSE(model.DependencyOn("A")->Used);
 }

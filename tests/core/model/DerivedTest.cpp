@@ -213,7 +213,7 @@ TEST(Derived, BrokenConnectionsAreIgnored) {
     auto& stock = b.Resource("Stock");
     auto& flow = b.Flow("Flow");
     TModelBuilder::Sketch(stock, {{0, 0}, {2, 4}});
-    b.AddDependency(stock, nullptr, true, 0);
+    stock.AddDependency(nullptr, true, 0);
     b.Inflow(flow, stock);
     flow.Derive(false);
     ExpectPoints(flow.Derived, {{0, 2}, {1, 2}}, "Flow");

@@ -13,17 +13,6 @@ std::vector<std::string> Names(const TSimulationObject& sim) {
     return names;
 }
 
-TDependency* AddDependency(TVariableObject* element, TVariableObject* source, bool isFlow,
-                           uint8_t direction = 0) {
-    auto dependency = std::make_unique<TDependency>();
-    dependency->Source.SetTarget(source);
-    dependency->IsFlow = isFlow;
-    dependency->Direction = direction;
-    TDependency* added = dependency.get();
-    element->Dependencies.AddItem(std::move(dependency));
-    return added;
-}
-
 } // namespace
 
 TEST(Elements, NewElementNaming) {
@@ -109,10 +98,12 @@ TEST(Elements, RemoveDependencyTakesEveryMatchOfThatKind) {
     TVariableObject* target = sim.NewElement(ekResource);
     TVariableObject* a = sim.NewElement(ekFlow);
     TVariableObject* b = sim.NewElement(ekVariable);
-    AddDependency(target, a, false);
-    TDependency* flow = AddDependency(target, a, true, 1);
-    TDependency* other = AddDependency(target, b, false);
-    AddDependency(target, a, false);
+    target->Parsed = true;
+    target->AddDependency(a);
+    EXPECT_FALSE(target->Parsed); // its equation may now use a
+    TDependency* flow = target->AddDependency(a, true, 1);
+    TDependency* other = target->AddDependency(b);
+    target->AddDependency(a);
 
     target->Parsed = true;
     target->RemoveDependency(b, true); // no flow from b: nothing changes
@@ -134,9 +125,9 @@ TEST(Elements, DependencyRecord) {
     TSimulationObject sim;
     TVariableObject* a = sim.NewElement(ekFlow);
     TVariableObject* b = sim.NewElement(ekResource);
-    TDependency* dependency = AddDependency(b, a, true, 1);
+    TDependency* dependency = b->AddDependency(a, true, 1);
     dependency->Used = true;
-    TDependency* unset = AddDependency(b, nullptr, false);
+    TDependency* unset = b->AddDependency(nullptr);
     EXPECT_EQ(SavedRecord(*dependency), "Quorvane\t1.0.10.166\r\n\r\n\t1\t1\t0\r\n");
     EXPECT_EQ(SavedRecord(*unset), "Quorvane\t1.0.10.166\r\n\r\n\t0\t0\t-1\r\n");
 

@@ -329,7 +329,7 @@ TEST(Stepping, UnusableTimeSettingsEndTheRunAfterTheStart) {
 TEST(Stepping, BrokenFlowConnectionsAreIgnored) {
     TModelBuilder b(0, 2, 1);
     auto& stock = b.Resource("Stock", "7");
-    b.AddDependency(stock, nullptr, true, 0);
+    stock.AddDependency(nullptr, true, 0);
     b.Inflow(b.Flow("In", "1"), stock);
     ASSERT_TRUE(b.Run());
     ExpectSeries(b.Values("Stock"), {7, 8, 9}, "Stock");
