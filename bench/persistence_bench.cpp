@@ -2,6 +2,7 @@
 #include "core/model/DataSeries.h"
 #include "core/persistence/FileIO.h"
 #include "core/support/NumberFormat.h"
+#include "core/support/Version.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdio>
@@ -33,7 +34,7 @@ void BM_WriteFile(benchmark::State& state) {
     size_t bytes = 0;
     for (auto _ : state) {
         TFileObject file;
-        file.CurrentVersion = "1.0.10.166";
+        file.CurrentVersion = ProgramVersion;
         file.OpenForWrite(path.string(), "Quorvane");
         WriteBody(file, BodyBytes);
         file.Save(false);
@@ -48,7 +49,7 @@ void BM_ReadFile(benchmark::State& state) {
     auto path = std::filesystem::temp_directory_path() / "quorvane-bench-read.qvf";
     {
         TFileObject file;
-        file.CurrentVersion = "1.0.10.166";
+        file.CurrentVersion = ProgramVersion;
         file.OpenForWrite(path.string(), "Quorvane");
         WriteBody(file, BodyBytes);
         file.Save(false);

@@ -3,6 +3,7 @@
 #include "core/model/SimulationObjects.h"
 #include "core/persistence/FileIO.h"
 #include "core/persistence/FileItems.h"
+#include "core/support/Version.h"
 
 #include <cstdint>
 #include <string_view>
@@ -10,7 +11,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string_view text(reinterpret_cast<const char*>(data), size);
     TFileObject file;
-    file.CurrentVersion = "1.0.10.166";
+    file.CurrentVersion = ProgramVersion;
     try {
         file.OpenForReadText(text);
         TSimulationObject sim;

@@ -3,6 +3,7 @@
 #include "core/persistence/FileIO.h"
 #include "core/persistence/FileItems.h"
 #include "core/support/NumberFormat.h"
+#include "core/support/Version.h"
 
 #include <cstdint>
 #include <string_view>
@@ -28,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     uint8_t plan = data[0];
     std::string_view text(reinterpret_cast<const char*>(data + 1), size - 1);
     TFileObject file;
-    file.CurrentVersion = "1.0.10.166";
+    file.CurrentVersion = ProgramVersion;
     try {
         file.OpenForReadText(text);
         if (plan & 1) {

@@ -5,6 +5,7 @@
 #include "core/model/SimulationObjects.h"
 #include "core/persistence/FileItems.h"
 #include "core/support/DateTime.h"
+#include "core/support/Version.h"
 
 #include <cstdint>
 #include <memory>
@@ -15,13 +16,6 @@ class TDrawImage;
 class TFormBaseChild;
 class TFormMain;
 class TDataFile;
-
-// The version written into model files: major.minor.release.build.
-#ifdef QV_VERSION
-inline constexpr const char* ProgramVersion = QV_VERSION;
-#else
-inline constexpr const char* ProgramVersion = "1.0";
-#endif
 
 // The header word of every model file.
 inline constexpr const char* ModelFileType = "Quorvane";
