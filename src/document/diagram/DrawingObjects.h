@@ -89,6 +89,13 @@ extern bool HitTestMode;
 QColor ColourFromInt(int32_t colour);
 int32_t ColourToInt(const QColor& colour);
 
+// The model-wide graph options: colour per series kind and, per kind, shown before Now
+// (index kind * 2) and after Now (kind * 2 + 1).
+struct TGraphOptions {
+    std::array<QRgb, 3> Colours{qRgb(255, 0, 0), qRgb(128, 128, 128), qRgb(0, 128, 0)};
+    std::array<bool, 6> Show{true, true, true, true, true, true};
+};
+
 // ---------------------------------------------------------------------------------------------
 
 class TDrawObject : public TIOListObject {
@@ -454,6 +461,9 @@ public:
     // The model whose variables the shapes show; set by the owner (the document, an undo
     // snapshot, the structure buffer). Not owned, not saved.
     TSimulationObject* Model = nullptr;
+    // How element graphs show each series kind. The owning document sets them from its own
+    // options; an undo snapshot or the structure buffer keeps the defaults. Not saved.
+    TGraphOptions GraphOptions;
     // View size in pixels as of the last paint (SetZoom uses it without a surface).
     int32_t ViewWidth = 0;
     int32_t ViewHeight = 0;

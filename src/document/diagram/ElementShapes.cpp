@@ -3,8 +3,8 @@
 #include "document/diagram/DrawingObjects.h"
 
 #include "core/support/NumberFormat.h"
-#include "document/diagram/ContentPainting.h"
 #include "document/diagram/PaintHelpers.h"
+#include "document/output/GraphDrawing.h"
 
 #include <QtGui/QFontMetrics>
 #include <QtGui/QPainter>
@@ -216,9 +216,17 @@ void TVariableInstance::Paint(const TDrawRect& visible, QPainter& canvas, double
 
         TDrawRect graph = toView(GraphArea.Moved(centre.X, centre.Y));
         double minimum = variable->LowerY, maximum = variable->UpperY;
-        canvas.save();
-        PaintElementGraph(canvas, graph.ToQRect(), *variable, Image(), minimum, maximum);
-        canvas.restore();
+        if (!graph.IsEmpty()) {
+            // The element's own scale, widened by its data; the labels show the scale used.
+            const TDrawImage* image = Image();
+            canvas.save();
+            const TGraphScale used =
+                DrawVariableGraph(*variable, graph, canvas, nullptr, nullptr, maximum, minimum,
+                                  true, false, image ? image->GraphOptions : TGraphOptions{});
+            canvas.restore();
+            minimum = used.Min;
+            maximum = used.Max;
+        }
         // Compared in single precision, the precision of Scale: 90 % must count.
         if (static_cast<float>(scale) >= 0.9f) {
             const int32_t points = TruncToInt(6 * scale);

@@ -4,8 +4,9 @@
 
 #include "core/support/NumberFormat.h"
 
-#include "document/diagram/ContentPainting.h"
 #include "document/diagram/PaintHelpers.h"
+#include "document/output/GraphDrawing.h"
+#include "document/output/TableDrawing.h"
 
 #include <QtGui/QFontMetrics>
 #include <QtGui/QPainter>
@@ -356,7 +357,7 @@ int32_t TTableInstance::ColumnWidth(int32_t i) const {
 
 void TTableInstance::PaintContent(const TDrawRect& /*visible*/, QPainter& canvas, QRgb colour,
                                   double scale) {
-    PaintTableContent(*this, canvas, colour, scale);
+    PaintTableControl(*this, canvas, colour, scale);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -387,5 +388,5 @@ void TGraphInstance::Load(TFileObject& file) {
 
 void TGraphInstance::PaintContent(const TDrawRect& /*visible*/, QPainter& canvas, QRgb colour,
                                   double scale) {
-    PaintGraphContent(*this, canvas, colour, scale);
+    PaintGraphControl(*this, canvas, colour, scale);
 }

@@ -84,6 +84,7 @@ TDataFile::TDataFile()
     Views.Owner = this;
     Image().Owner = this;
     Image().Model = Simulation.get();
+    ApplyGraphOptions();
     CurrentSimulation = Simulation.get();
 }
 
@@ -137,6 +138,7 @@ void TDataFile::Load(TFileObject& file) {
     Image().Model = Simulation.get();
     Image().Load(file);
     Image().Owner = this;
+    ApplyGraphOptions();
     (void)file.ReadInteger(); // closing byte
     HasFile = true;
     IsModified = false;
@@ -251,6 +253,14 @@ void TDataFile::MarkModified() {
     IsModified = true;
 }
 
+void TDataFile::ApplyGraphOptions() {
+    TGraphOptions& options = Image().GraphOptions;
+    for (size_t kind = 0; kind < options.Colours.size(); ++kind)
+        options.Colours[kind] = ColourFromInt(SeriesColours[kind]).rgb();
+    for (size_t i = 0; i < options.Show.size(); ++i)
+        options.Show[i] = SeriesShow[i];
+}
+
 // ---------------------------------------------------------------------------------------------
 // Undo
 
@@ -277,6 +287,7 @@ void TDataFile::Undo() {
     Simulation->Owner = this;
     Image().Owner = this;
     Image().Model = Simulation.get();
+    ApplyGraphOptions(); // the options are the document's, not part of the undo
     snapshot->Image().Owner = nullptr;
     snapshot->Image().Model = snapshot->Simulation.get();
     // Freeing the replaced model clears CurrentSimulation; it must be ours again.

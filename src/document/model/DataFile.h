@@ -87,6 +87,8 @@ public:
     void SaveCopyToFile(const std::string& fileName);
 
     void MarkModified();
+    // Hands SeriesColours and SeriesShow to the diagram's painters; call after changing either.
+    void ApplyGraphOptions();
     void AttachView(TFormBaseChild* window) { Views.View = window; }
     // Makes this document's model the one equations and links refer to.
     void MakeCurrent() { CurrentSimulation = Simulation.get(); }

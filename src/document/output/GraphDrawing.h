@@ -10,30 +10,17 @@
 
 #include <QtGui/QColor>
 
-#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 class QPainter;
-class TDrawImage;
 class TGraphInstance;
 class TVariableObject;
 
 // Formatted numbers; painters read each one back from its text, so a grid line sits where
 // its label says.
 using TTickList = std::vector<std::string>;
-
-// The model-wide graph options: colour per series kind and, per kind, shown before Now
-// (index kind * 2) and after Now (kind * 2 + 1).
-struct TGraphOptions {
-    std::array<QRgb, 3> Colours{qRgb(255, 0, 0), qRgb(128, 128, 128), qRgb(0, 128, 0)};
-    std::array<bool, 6> Show{true, true, true, true, true, true};
-};
-
-// The options of the document that owns image, or the defaults when it has none (an undo
-// snapshot, the structure buffer).
-TGraphOptions GraphOptionsOf(const TDrawImage* image);
 
 // The vertical scale a graph routine actually used.
 struct TGraphScale {

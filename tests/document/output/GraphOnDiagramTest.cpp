@@ -84,17 +84,46 @@ TEST(GraphOnDiagram, ElementGraphsUseTheDocumentsSeriesColours) {
     EXPECT_GT(Count(d.Paint(), shape, qRgb(0, 128, 0)), 10); // default Simulated green
 
     d.Document.SeriesColours[skSimulated] = ColourToInt(QColor(qRgb(200, 0, 200)));
+    d.Document.ApplyGraphOptions();
     const QImage recoloured = d.Paint();
     EXPECT_GT(Count(recoloured, shape, qRgb(200, 0, 200)), 10);
     EXPECT_EQ(Count(recoloured, shape, qRgb(0, 128, 0)), 0);
 
     // Hiding the Simulated series after Now leaves only the part up to Now.
     d.Document.SeriesColours[skSimulated] = ColourToInt(QColor(qRgb(0, 128, 0)));
+    d.Document.ApplyGraphOptions();
     const int32_t whole = Count(d.Paint(), shape, qRgb(0, 128, 0));
     d.Document.SeriesShow[skSimulated * 2 + 1] = false;
+    d.Document.ApplyGraphOptions();
     const int32_t beforeNow = Count(d.Paint(), shape, qRgb(0, 128, 0));
     EXPECT_GT(beforeNow, 0);
     EXPECT_LT(beforeNow, whole);
+}
+
+TEST(GraphOnDiagram, ElementGraphsKeepTheColoursAfterReloadAndUndo) {
+    TRunDocument d;
+    d.Run();
+    const QRect shape(20, 20, 80, 80);
+    const QRgb purple = qRgb(200, 0, 200);
+    d.Document.SeriesColours[skSimulated] = ColourToInt(QColor(purple));
+    d.Document.ApplyGraphOptions();
+
+    std::string message;
+    auto reloaded = TDataFile::LoadModelText(d.Document.SavedText(), "colours.qvf", message);
+    ASSERT_TRUE(reloaded) << message;
+    QImage picture(600, 360, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    {
+        QPainter canvas(&picture);
+        reloaded->Image().PaintAll(canvas, picture.width(), picture.height());
+    }
+    EXPECT_GT(Count(picture, shape, purple), 10);
+    reloaded.reset();
+
+    d.Document.MakeCurrent();
+    d.Document.PushUndo();
+    d.Document.Undo();
+    EXPECT_GT(Count(d.Paint(), shape, purple), 10);
 }
 
 } // namespace
