@@ -10,10 +10,8 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 class TVariableObject;
-class TDependency;
 class TFinancialData;
 
 enum TEquationValueKind : uint8_t { evkNumber = 0, evkBoolean = 1 };

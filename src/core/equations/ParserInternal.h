@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+class TDependency;
+
 // Trees deeper than this are refused: evaluating, checking and freeing a tree all recurse
 // through it, and so does the parser.
 inline constexpr int MaxNestingLevel = 1000;
