@@ -32,13 +32,6 @@ protected:
     std::streamsize xsputn(const char*, std::streamsize n) override { return n; }
 };
 
-void Depend(TVariableObject* to, TVariableObject* from, bool isFlow) {
-    auto dependency = std::make_unique<TDependency>();
-    dependency->Source.SetTarget(from);
-    dependency->IsFlow = isFlow;
-    to->Dependencies.AddItem(std::move(dependency));
-}
-
 std::unique_ptr<TDataFile> ChainModel() {
     auto document = std::make_unique<TDataFile>();
     TSimulationObject& model = *document->Simulation;
@@ -57,10 +50,10 @@ std::unique_ptr<TDataFile> ChainModel() {
         TVariableObject* r =
             add(ekVariable, "R_" + n, "0.01 + 0.0001 * " + n + " + S_" + n + " / 1000000");
         TVariableObject* f = add(ekFlow, "F_" + n, "S_" + n + " * R_" + n);
-        Depend(r, s, false);
-        Depend(f, s, false);
-        Depend(f, r, false);
-        Depend(s, f, true);
+        r->AddDependency(s);
+        f->AddDependency(s);
+        f->AddDependency(r);
+        s->AddDependency(f, true, 0);
     }
     return document;
 }
