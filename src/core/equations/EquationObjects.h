@@ -167,6 +167,9 @@ extern std::string EquationErrors;
 void BeginEquationParse(TVariableObject& variable);
 // Parses one expression; none for an empty text or a part with errors.
 std::unique_ptr<TEquationElement> ParseEquation(std::string_view text);
+// True when the trimmed text has the shape of a number (one not starting with 'e'): an
+// equation that is a plain number makes a Constant.
+bool IsNumberText(std::string_view t);
 
 // Evaluation state: set by a failing element, read after each element's evaluation.
 extern bool EvaluationErrorFlag;

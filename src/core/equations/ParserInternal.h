@@ -34,8 +34,6 @@ bool IsWholeBracketed(std::string_view s);
 // Each run of signs and blanks made one sign ("a - -b" is "a+b"; a leading "+" goes);
 // exponent signs are kept.
 std::string NormalizeSigns(std::string_view s);
-// True when the trimmed text has the shape of a number (one not starting with 'e').
-bool IsNumberText(std::string_view t);
 // Commas at bracket depth 0, round or square.
 int CountParameters(std::string_view args);
 // SplitFirstParameterView into strings.

@@ -283,11 +283,7 @@ bool TXmileBuilder::TranslateOne(const TXmileVariable& record, TVariableObject* 
 
 void TXmileBuilder::AddFlowDependency(TVariableObject* resource, TVariableObject* flow,
                                       uint8_t direction) {
-    auto dependency = std::make_unique<TDependency>();
-    dependency->IsFlow = true;
-    dependency->Direction = direction;
-    dependency->Source.SetTarget(flow);
-    resource->Dependencies.AddItem(std::move(dependency));
+    resource->AddDependency(flow, true, direction);
     (direction == 0 ? FlowSink : FlowSource)[flow] = resource;
 }
 
@@ -325,9 +321,7 @@ void TXmileBuilder::AddInformationLinks() {
             auto source = ByIdentifier.find(used);
             // A name of its own stays unresolved: the check then reports it.
             if (source == ByIdentifier.end() || source->second == element) continue;
-            auto dependency = std::make_unique<TDependency>();
-            dependency->Source.SetTarget(source->second);
-            element->Dependencies.AddItem(std::move(dependency));
+            element->AddDependency(source->second);
         }
     }
 }
