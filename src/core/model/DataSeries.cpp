@@ -104,6 +104,10 @@ void TDataSeries::Save(TFileObject& file) {
     file.WriteFloat(Origin);
     file.WriteFloat(Interval);
     file.WriteInteger(Count());
+    if (file.IsCopy()) {
+        file.NoteCopySource(*this);
+        return;
+    }
     for (const auto& p : Points) {
         file.WriteFloat(p.Time);
         file.WriteFloat(p.Value);
@@ -119,6 +123,14 @@ void TDataSeries::Load(TFileObject& file) {
     }
     int32_t n = file.ReadInteger();
     Points.clear();
+    if (file.IsCopy()) {
+        // The points of the original, exactly, without going through their text.
+        const auto* source = dynamic_cast<const TDataSeries*>(&file.NextCopySource());
+        if (!source || source->Count() != n)
+            throw EFileException("An in-memory copy lost track of a series");
+        Points = source->Points;
+        return;
+    }
     if (n <= 0) return;
     Points.reserve(std::min<size_t>(static_cast<size_t>(n), file.RemainingTokenCapacity() / 2));
     bool ordered = true;

@@ -268,12 +268,13 @@ void TSimulationObject::Load(TFileObject& file) {
 }
 
 void TSimulationObject::CopyFrom(TSimulationObject& source) {
-    FileObject.OpenForWrite("", "");
+    FileObject.OpenForCopy();
     source.Save(FileObject);
     FileObject.EndLine();
     FileObject.RewindForRead();
     Variables.Clear();
     Load(FileObject);
+    FileObject.CloseCopy();
     Owner = source.Owner;
 }
 

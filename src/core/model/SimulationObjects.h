@@ -149,7 +149,8 @@ public:
 
     void Save(TFileObject& file) override;
     void Load(TFileObject& file) override;
-    // A deep copy through the token format; variable links stay pending in GlobalLinkManager.
+    // A deep copy through the token format, series points copied as they are; variable
+    // links stay pending in GlobalLinkManager.
     void CopyFrom(TSimulationObject& source);
     void ApplyTimeSettings(const TTimeSettingsValues& values);
 

@@ -25,7 +25,39 @@ void TFileObject::RequireReading() const {
     if (Mode != TFileMode::Reading) throw EFileObjectReadError();
 }
 
+void TFileObject::EndCopy() {
+    Copying = false;
+    CopySources.clear();
+    NextSource = 0;
+}
+
+void TFileObject::OpenForCopy() {
+    OpenForWrite("", "");
+    Copying = true;
+}
+
+void TFileObject::CloseCopy() {
+    EndCopy();
+    Mode = TFileMode::Closed;
+    Lines.clear();
+    std::string().swap(Buffer);
+    LastToken.clear();
+}
+
+void TFileObject::NoteCopySource(const TIOObject& source) {
+    RequireWriting();
+    CopySources.push_back(&source);
+}
+
+const TIOObject& TFileObject::NextCopySource() {
+    RequireReading();
+    if (!Copying || NextSource >= CopySources.size())
+        throw EFileException("An in-memory copy lost track of its data");
+    return *CopySources[NextSource++];
+}
+
 void TFileObject::OpenForWrite(const std::string& fileName, const std::string& fileType) {
+    EndCopy();
     Position = 1;
     Buffer.clear();
     Lines.clear();
@@ -228,10 +260,12 @@ void TFileObject::RewindForRead() {
         Buffer += LineBreak;
     }
     LastToken.clear();
+    NextSource = 0;
     Mode = TFileMode::Reading;
 }
 
 bool TFileObject::OpenForRead(const std::string& fileName) {
+    EndCopy();
     Mode = TFileMode::Closed;
     Position = 1;
     Buffer.clear();
@@ -247,6 +281,7 @@ bool TFileObject::OpenForRead(const std::string& fileName) {
 }
 
 void TFileObject::OpenForReadText(std::string_view text, const std::string& fileName) {
+    EndCopy();
     Mode = TFileMode::Closed;
     Position = 1;
     LastToken.clear();

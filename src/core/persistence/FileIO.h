@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+class TIOObject;
+
 // A failure of the file layer; carries only its message.
 class EFileException : public std::exception {
 public:
@@ -62,6 +64,19 @@ public:
 
     // Turns what was written into input for an in-memory copy.
     void RewindForRead();
+
+    // An in-memory copy (undo snapshots, the structure buffer). The records go through the
+    // text as in a file, but bulk data such as a series' points stays out of it: turning
+    // millions of numbers into text and back is what made copies of run models slow. An
+    // object with such data notes itself while saving, and its copy takes the data straight
+    // from it while loading, in the same order; the original must stay unchanged until then.
+    void OpenForCopy();
+    bool IsCopy() const { return Copying; }
+    void NoteCopySource(const TIOObject& source);
+    // The object noted at the same place while saving; EFileException when there is none.
+    const TIOObject& NextCopySource();
+    // Ends a copy: forgets the originals and frees the text.
+    void CloseCopy();
     // False when the file does not exist. Reads the two header tokens.
     bool OpenForRead(const std::string& fileName);
     // Reading from text already in memory, as if it were the contents of a file.
@@ -96,6 +111,11 @@ public:
     std::string FileName;
 
 private:
+    bool Copying = false;
+    std::vector<const TIOObject*> CopySources; // not owned
+    size_t NextSource = 0;
+
+    void EndCopy();
     void RequireWriting() const;
     void RequireReading() const;
     void NextToken();

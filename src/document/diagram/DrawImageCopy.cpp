@@ -36,11 +36,12 @@ void TDrawImage::CopyInto(TDrawImage& target, bool keepAll) {
     target.OutputControls.Clear();
     target.GroupSelection = false;
 
-    FileObject.OpenForWrite("", "");
+    FileObject.OpenForCopy();
     Save(FileObject);
     FileObject.EndLine();
     FileObject.RewindForRead();
     target.Load(FileObject);
+    FileObject.CloseCopy();
     GlobalLinkManager.ResolveAll();
     if (keepAll) return;
 
