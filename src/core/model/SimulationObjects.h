@@ -184,6 +184,10 @@ public:
     double CurrentTime = 0;
     bool AtStart = true;
     bool Paused = false;
+
+private:
+    // Scratch of ComputeStep, kept to spare an allocation per step.
+    std::vector<TVariableObject*> SteppedWithState;
 };
 
 // The object that links bind against while loading and whose times equations read.

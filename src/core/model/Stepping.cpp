@@ -310,38 +310,87 @@ void TSimulationObject::Step() {
     AtStart = false;
 }
 
+namespace {
+
+// How many elements ahead of the one being computed a pass asks for memory. A big model
+// does not fit the caches, and each element's object, series end and equation tree are
+// separate places in memory: fetched one after another they would cost a wait each.
+constexpr size_t LookAhead = 8;
+
+inline void PrefetchElement(const std::vector<TIOListObject*>& items, size_t i) {
+    if (i >= items.size()) return;
+    const auto* v = static_cast<const TVariableObject*>(items[i]);
+    __builtin_prefetch(v);
+    __builtin_prefetch(reinterpret_cast<const char*>(v) + 64);
+}
+
+// The series end and the equation tree of an element whose object has had time to arrive.
+inline void PrefetchElementData(const std::vector<TIOListObject*>& items, size_t i) {
+    if (i >= items.size()) return;
+    const auto* v = static_cast<const TVariableObject*>(items[i]);
+    const auto& points = v->Simulated.Points;
+    __builtin_prefetch(points.data() + points.size(), 1);
+    if (v->Root) __builtin_prefetch(v->Root.get());
+}
+
+inline bool NeedsAfterStep(const TVariableObject& v) {
+    return v.Root && (v.RootHoldsStepState || v.Root.get() != v.ScannedRoot);
+}
+
+} // namespace
+
 void TSimulationObject::ComputeStep() {
     const TStackScope stack;
     const auto& items = Variables.AllItems();
-    for (TIOListObject* item : items) {
-        auto* v = static_cast<TVariableObject*>(item);
-        v->Computed = false;
-        // Every series gets a point at its end; fetching those ends early keeps a big
-        // model from waiting on memory for each of them.
-        const auto& points = v->Simulated.Points;
-        __builtin_prefetch(points.data() + points.size(), 1);
-    }
+    const size_t n = items.size();
     EvaluationErrorFlag = false;
     const TResultAppender results(items, CurrentTime - StartTime);
+    // Elements whose equations keep state from one step to the next; most have none, and a
+    // big model should not be walked once more just to find that out. The list's memory is
+    // kept from step to step, taken out while in use so that a step run from inside a
+    // warning shown by this one works on a list of its own.
+    std::vector<TVariableObject*> stateful;
+    stateful.swap(SteppedWithState);
+    stateful.clear();
 
-    for (TIOListObject* item : items) {
-        auto* v = static_cast<TVariableObject*>(item);
-        if (v->Kind != ekResource) continue;
-        if (AtStart)
-            v->Evaluate(); // the equation gives the initial value
-        else
+    if (AtStart) {
+        // A Resource's equation gives its initial value and may need any other element.
+        for (TIOListObject* item : items)
+            static_cast<TVariableObject*>(item)->Computed = false;
+        for (TIOListObject* item : items) {
+            auto* v = static_cast<TVariableObject*>(item);
+            if (NeedsAfterStep(*v)) stateful.push_back(v);
+            if (v->Kind != ekResource) continue;
+            v->Evaluate();
+            results.Append(v->Simulated, v->Value);
+        }
+    } else {
+        // Integration reads only the flows' values of the previous step, so the Resources
+        // can move on in the same pass that marks every element as not computed.
+        for (size_t i = 0; i < n; ++i) {
+            PrefetchElement(items, i + 2 * LookAhead);
+            if (i + LookAhead < n) {
+                const auto* ahead = static_cast<const TVariableObject*>(items[i + LookAhead]);
+                if (ahead->Kind == ekResource) PrefetchElementData(items, i + LookAhead);
+            }
+            auto* v = static_cast<TVariableObject*>(items[i]);
+            v->Computed = false;
+            if (NeedsAfterStep(*v)) stateful.push_back(v);
+            if (v->Kind != ekResource) continue;
             v->Integrate();
-        results.Append(v->Simulated, v->Value);
+            results.Append(v->Simulated, v->Value);
+        }
     }
-    for (TIOListObject* item : items) {
-        auto* v = static_cast<TVariableObject*>(item);
+    for (size_t i = 0; i < n; ++i) {
+        PrefetchElement(items, i + 2 * LookAhead);
+        PrefetchElementData(items, i + LookAhead);
+        auto* v = static_cast<TVariableObject*>(items[i]);
         if (v->Kind == ekResource) continue;
         results.Append(v->Simulated, v->GetValue());
     }
-    for (TIOListObject* item : items) {
-        auto* v = static_cast<TVariableObject*>(item);
-        if (v->Root && (v->RootHoldsStepState || v->Root.get() != v->ScannedRoot)) v->AfterStep();
-    }
+    for (TVariableObject* v : stateful)
+        v->AfterStep();
+    stateful.swap(SteppedWithState);
 }
 
 void TSimulationObject::Reset() {
