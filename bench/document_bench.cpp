@@ -1,29 +1,41 @@
 // The model document with a large model: 1,000 elements on the diagram, each with a
-// saved run of 10,000 points; loading, saving and taking an undo snapshot.
+// saved run of 10,000 points; loading, saving and taking an undo snapshot, the snapshot
+// also for an everyday model of 100 elements with runs of 1,000 points.
 #include "document/diagram/DrawingObjects.h"
 #include "document/model/DataFile.h"
 
 #include <benchmark/benchmark.h>
 #include <filesystem>
+#include <fstream>
+#include <unistd.h>
 
 namespace {
 
 constexpr int ElementCount = 1000;
 constexpr int PointCount = 10000;
 
+// Resident memory of the process in bytes.
+double ResidentBytes() {
+    std::ifstream statm("/proc/self/statm");
+    double pages = 0, resident = 0;
+    statm >> pages >> resident;
+    return resident * static_cast<double>(sysconf(_SC_PAGESIZE));
+}
+
 // Resources filled by flows, with variables and constants linked to them, laid out on a
-// grid; every element carries a simulated series of PointCount steps.
-std::unique_ptr<TDataFile> LargeDocument() {
+// grid; every element carries a simulated series of pointCount steps.
+std::unique_ptr<TDataFile> LargeDocument(int elementCount = ElementCount,
+                                         int pointCount = PointCount) {
     auto document = std::make_unique<TDataFile>();
     TSimulationObject& model = *document->Simulation;
     TDrawImage& image = document->Image();
-    model.StopTime = PointCount - 1;
+    model.StopTime = pointCount - 1;
     std::vector<TVariableInstance*> shapes;
-    for (int i = 0; i < ElementCount; ++i) {
+    for (int i = 0; i < elementCount; ++i) {
         const uint8_t kind = static_cast<uint8_t>(i % 4);
         TVariableObject* element = model.NewElement(kind);
         element->Equation = kind == ekResource ? "100" : "1 + 2";
-        for (int p = 0; p < PointCount; ++p)
+        for (int p = 0; p < pointCount; ++p)
             element->Simulated.AddPoint(p, p * 0.37 + i);
         auto shape = kind == ekFlow ? std::make_unique<TFlowInstance>()
                                     : std::make_unique<TVariableInstance>();
@@ -100,7 +112,15 @@ void BM_LoadDocument(benchmark::State& state) {
 BENCHMARK(BM_LoadDocument)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void BM_PushUndo(benchmark::State& state) {
-    auto document = LargeDocument();
+    const int elements = static_cast<int>(state.range(0)),
+              points = static_cast<int>(state.range(1));
+    auto document = LargeDocument(elements, points);
+    // What one snapshot keeps resident, the shared copy buffers included.
+    const double before = ResidentBytes();
+    document->PushUndo();
+    state.counters["snapshot_MB"] = (ResidentBytes() - before) / 1e6;
+    document->UndoStack.clear();
+    document->MakeCurrent();
     for (auto _ : state) {
         document->PushUndo();
         state.PauseTiming();
@@ -109,13 +129,19 @@ void BM_PushUndo(benchmark::State& state) {
         state.ResumeTiming();
     }
     state.counters["ns_per_point"] = benchmark::Counter(
-        static_cast<double>(ElementCount) * PointCount * static_cast<double>(state.iterations()),
+        static_cast<double>(elements) * points * static_cast<double>(state.iterations()),
         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
-BENCHMARK(BM_PushUndo)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_PushUndo)
+    ->ArgNames({"elements", "points"})
+    ->Args({ElementCount, PointCount})
+    ->Args({100, 1000})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
 
 void BM_Undo(benchmark::State& state) {
-    auto document = LargeDocument();
+    auto document =
+        LargeDocument(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
     for (auto _ : state) {
         state.PauseTiming();
         document->PushUndo();
@@ -123,6 +149,11 @@ void BM_Undo(benchmark::State& state) {
         document->Undo();
     }
 }
-BENCHMARK(BM_Undo)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_Undo)
+    ->ArgNames({"elements", "points"})
+    ->Args({ElementCount, PointCount})
+    ->Args({100, 1000})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
 
 } // namespace
