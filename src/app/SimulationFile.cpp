@@ -7,6 +7,7 @@
 #include "app/diagram/MainView.h"
 #include "document/diagram/DrawingObjects.h"
 #include "document/model/DataFile.h"
+#include "document/xmile/Xmile.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -14,11 +15,17 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QSettings>
+#include <QStringList>
 #include <QTimer>
+
+#include <filesystem>
 
 namespace {
 
 const QString ModelFilter = "Quorvane files (*.qvf)";
+const QString XmileFilter = "XMILE models (*.xmile *.xml *.stmx)";
+const QString OpenFilter =
+    "Quorvane and XMILE models (*.qvf *.xmile *.xml *.stmx);;" + ModelFilter + ";;" + XmileFilter;
 
 QSettings RecentSettings() {
     return QSettings("Quorvane", "Quorvane Desktop");
@@ -35,6 +42,7 @@ void TSimulationMainForm::StartUp() {
     UpdateRecentMenu();
     ActionSave->setEnabled(true);
     ActionSaveAs->setEnabled(true);
+    ActionExportXmile->setEnabled(true);
     show();
     TimerRecovery->start();
     if (Recovery->OfferRecovery(*this)) return;
@@ -128,6 +136,13 @@ bool TSimulationMainForm::SaveAs() {
     if (name.isEmpty()) return false;
     if (QFileInfo(name).suffix().isEmpty()) name += ".qvf";
     name = QFileInfo(name).absoluteFilePath();
+    // Our text under an XMILE name would pass for XMILE, and could replace an imported source.
+    if (IsXmileFileName(S(name))) {
+        ShowError("Save As writes a Quorvane model (.qvf), not " + name +
+                      "; Export XMILE writes XMILE.",
+                  this);
+        return false;
+    }
     try {
         document->SaveToFile(S(name));
     } catch (const std::exception& e) {
@@ -149,7 +164,7 @@ void TSimulationMainForm::OpenModel() {
     if (!CheckSaveChanges()) return;
     TFileDialogRequest request;
     request.Caption = "Open";
-    request.Filter = ModelFilter;
+    request.Filter = OpenFilter;
     request.DefaultSuffix = "qvf";
     const QString name = Hooks().FileName(this, request);
     if (!name.isEmpty()) LoadModel(name, false);
@@ -160,6 +175,10 @@ void TSimulationMainForm::LoadModel(const QString& fileName, bool ask) {
     if (ask && !CheckSaveChanges()) return;
     // The recent list and the document keep the full path, whatever folder we started in.
     const QString name = trimmed.isEmpty() ? trimmed : QFileInfo(trimmed).absoluteFilePath();
+    if (IsXmileFileName(S(name))) {
+        ImportXmile(name);
+        return;
+    }
     std::string message;
     std::unique_ptr<TDataFile> document = TDataFile::LoadModelFile(S(name), message);
     if (!document) {
@@ -173,6 +192,67 @@ void TSimulationMainForm::LoadModel(const QString& fileName, bool ask) {
     // The check lists what the loaded model's equations lack in the error log.
     Document->Simulation->CheckModel();
     RepaintActiveView();
+}
+
+void TSimulationMainForm::ImportXmile(const QString& fileName) {
+    TXmileImport imported = ImportXmileFile(S(fileName));
+    if (!imported.Document) {
+        // Nothing was read into the current model: it stays as it was.
+        ShowError(Q(imported.Error), this);
+        return;
+    }
+    // Unsaved, named after the XMILE file with .qvf: Save asks where to write the model.
+    ReplaceDocument(std::move(imported.Document));
+    StatusFile->setText(fileName);
+    AddRecent(fileName);
+    Document->Simulation->CheckModel();
+    RepaintActiveView();
+    QStringList warnings;
+    for (const std::string& warning : imported.Warnings)
+        warnings << Q(warning);
+    if (!warnings.isEmpty())
+        ShowMessage(TMessageKind::Information, warnings.join('\n'), mbOK, this);
+}
+
+void TSimulationMainForm::ExportXmileFile() {
+    TDataFile* document = ActiveDocument();
+    if (!document) return;
+    TFileDialogRequest request;
+    request.Caption = "Export XMILE";
+    if (!document->FileName.empty())
+        request.StartName =
+            Q(std::filesystem::path(document->FileName).replace_extension(".xmile").string());
+    request.Filter = XmileFilter;
+    request.DefaultSuffix = "xmile";
+    request.Save = true;
+    QString name = Hooks().FileName(this, request);
+    if (name.isEmpty()) return;
+    if (QFileInfo(name).suffix().isEmpty()) name += ".xmile";
+    name = QFileInfo(name).absoluteFilePath();
+    // XMILE under a model's name would replace the model with what Open cannot read as one.
+    if (!IsXmileFileName(S(name))) {
+        ShowError("Export XMILE writes an XMILE file (.xmile, .xml or .stmx), not " + name + ".",
+                  this);
+        return;
+    }
+    TXmileExport exported = ExportXmile(*document, false);
+    if (exported.Fault == TXmileFault::Refused) {
+        // Asked only when leaving things out would help: a refusal for other reasons stands.
+        TXmileExport dropped = ExportXmile(*document, true);
+        if (dropped.Fault == TXmileFault::None && !dropped.LeftOut.empty()) {
+            const int answer = ShowMessage(
+                TMessageKind::Confirmation,
+                Q(exported.Error) + "\n\nExport the model without them ?", mbYes | mbNo, this);
+            if (answer != mbYes) return;
+            exported = std::move(dropped);
+        }
+    }
+    if (exported.Fault != TXmileFault::None) {
+        ShowError(Q(exported.Error), this);
+        return;
+    }
+    std::string error;
+    if (!WriteXmileFile(S(name), exported.Text, error)) ShowError(Q(error), this);
 }
 
 void TSimulationMainForm::OpenRecent(int index) {

@@ -88,6 +88,7 @@ TSimulationMainForm::TSimulationMainForm(const QString& commandLine, QWidget* pa
     SetNotifier(this);
     ActionSave->setEnabled(false);
     ActionSaveAs->setEnabled(false);
+    ActionExportXmile->setEnabled(false);
     for (int code = 0; code <= 9; ++code)
         SetActionState(code, false, true);
     TimerStartUp->start();
@@ -137,6 +138,8 @@ void TSimulationMainForm::BuildActions() {
     ActionSave->setIcon(style->standardIcon(QStyle::SP_DialogSaveButton));
     ActionSaveAs =
         MakeAction("ActionSaveAs", "Save &As...", "Save As|Saves the file with a new name");
+    ActionExportXmile = MakeAction("ActionExportXmile", "&Export XMILE...",
+                                   "Export XMILE|Writes the model as an XMILE file");
     ActionPrintSetup = MakeAction("ActionPrintSetup", "Print Set&up...", "");
     ActionPrintPreview = MakeAction("ActionPrintPreview", "Print Pre&view", "Print Preview");
     ActionPrint = MakeAction("ActionPrint", "&Print...", "Print");
@@ -203,6 +206,14 @@ void TSimulationMainForm::BuildActions() {
             },
             this);
     });
+    connect(ActionExportXmile, &QAction::triggered, this, [this] {
+        RunGuarded(
+            [this] {
+                RestoreZoomText();
+                ExportXmileFile();
+            },
+            this);
+    });
     connect(ActionExit, &QAction::triggered, this, &QWidget::close);
     const std::pair<QAction*, int> edits[] = {{ActionUndo, acUndo},
                                               {ActionCut, acCut},
@@ -240,7 +251,7 @@ void TSimulationMainForm::BuildActions() {
 
 void TSimulationMainForm::BuildMenus() {
     QMenu* file = menuBar()->addMenu("&File");
-    file->addActions({ActionNew, ActionOpen, ActionSave, ActionSaveAs});
+    file->addActions({ActionNew, ActionOpen, ActionSave, ActionSaveAs, ActionExportXmile});
     file->addSeparator();
     file->addActions({ActionPrintSetup, ActionPrintPreview, ActionPrint});
     file->addSeparator();

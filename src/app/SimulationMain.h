@@ -46,6 +46,9 @@ public:
     void NewModel();
     void OpenModel();
     void LoadModel(const QString& fileName, bool ask);
+    // An XMILE file as a new, unsaved model; on failure the current model stays.
+    void ImportXmile(const QString& fileName);
+    void ExportXmileFile();
     void OpenRecent(int index);
     void AddRecent(const QString& fileName);
     void ReadRecentFiles();
@@ -110,6 +113,7 @@ public:
     QAction* ActionOpen = nullptr;
     QAction* ActionSave = nullptr;
     QAction* ActionSaveAs = nullptr;
+    QAction* ActionExportXmile = nullptr;
     QAction* ActionPrintSetup = nullptr;
     QAction* ActionPrintPreview = nullptr;
     QAction* ActionPrint = nullptr;

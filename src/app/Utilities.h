@@ -19,7 +19,7 @@ enum TMessageButton : int { mbOK = 1, mbYes = 2, mbNo = 4, mbCancel = 8 };
 struct TFileDialogRequest {
     QString Caption;
     QString StartName; // the file name the dialog starts with
-    QString Filter;    // "Quorvane files (*.qvf)"
+    QString Filter;    // "Quorvane files (*.qvf)", several joined by ";;"
     QString DefaultSuffix;
     bool Save = false; // a save dialog asks before overwriting the final name
 };
