@@ -34,6 +34,11 @@ inline char LowerAscii(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
+// An ASCII letter in upper case; any other byte (UTF-8 included) unchanged.
+inline char UpperAscii(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
 // ASCII letters in lower case; other bytes (UTF-8 included) unchanged.
 inline std::string Lower(std::string text) {
     for (char& c : text)

@@ -5,6 +5,7 @@
 #include "core/equations/EquationObjects.h"
 #include "core/model/SimulationObjects.h"
 #include "core/support/NumberFormat.h"
+#include "core/support/Text.h"
 
 #include <cctype>
 
@@ -290,7 +291,7 @@ std::string XmileEquationName(const std::string& name) {
         const unsigned char u = static_cast<unsigned char>(c);
         const char w = c == ' ' ? '_' : c;
         word += w;
-        upper += static_cast<char>(std::toupper(static_cast<unsigned char>(w)));
+        upper += UpperAscii(w);
         if (!(std::isalnum(u) || w == '_' || u >= 0x80)) plain = false;
     }
     if (plain && !IsKeyword(upper)) return word;

@@ -2,6 +2,7 @@
 // operator outside brackets (comparisons leftmost, then + and - rightmost, then * and /
 // rightmost) and reads a sign only at the start, so every operand that could be split
 // differently is bracketed.
+#include "core/support/Text.h"
 #include "document/xmile/XmileEquations.h"
 
 #include <cctype>
@@ -115,16 +116,13 @@ private:
     bool PrintName(const TXmileNode& node, std::set<std::string>& used, TPrinted& out) {
         const std::string identifier = Context.Identifier(node.Text);
         if (!identifier.empty()) {
-            std::string lower;
-            for (char c : identifier)
-                lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-            used.insert(lower);
+            used.insert(Lower(identifier));
             out = Atom(identifier);
             return true;
         }
         std::string upper;
         for (char c : node.Text)
-            upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            upper += UpperAscii(c);
         if (upper == "TIME" || upper == "STARTTIME" || upper == "STOPTIME" || upper == "PI") {
             out = Atom(upper);
             return true;
@@ -292,10 +290,7 @@ private:
         std::string error;
         const std::string identifier = Context.Expand(node.Text, args, argsUse, error);
         if (identifier.empty()) return Fail(TXmileFault::Malformed, error);
-        std::string lower;
-        for (char c : identifier)
-            lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        used.insert(lower);
+        used.insert(Lower(identifier));
         out = Atom(identifier);
         return true;
     }

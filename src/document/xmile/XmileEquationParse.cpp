@@ -1,5 +1,6 @@
 // Reading XMILE equations into a tree: a small tokenizer and a recursive descent over
 // XMILE's precedence, with the nesting bounded so that hostile text cannot exhaust the stack.
+#include "core/support/Text.h"
 #include "document/xmile/XmileEquations.h"
 
 #include <algorithm>
@@ -110,7 +111,7 @@ private:
         if (Kind != TToken::Name || Token.size() != std::char_traits<char>::length(word))
             return false;
         for (size_t i = 0; i < Token.size(); ++i)
-            if (std::toupper(static_cast<unsigned char>(Token[i])) != word[i]) return false;
+            if (UpperAscii(Token[i]) != word[i]) return false;
         return true;
     }
     bool IsOperator(const char* op) const { return Kind == TToken::Operator && Token == op; }
@@ -420,7 +421,7 @@ private:
         }
         node->Kind = TXmileNode::Call;
         for (char c : name)
-            node->Text += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            node->Text += UpperAscii(c);
         Next();
         if (Kind == TToken::RightBracket) {
             Next();
