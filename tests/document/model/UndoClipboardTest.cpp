@@ -5,6 +5,7 @@
 #include "core/model/RunToEnd.h"
 #include "document/diagram/DrawingObjects.h"
 #include "document/model/DataFile.h"
+#include "document/model/DocumentEdits.h"
 
 #include <QtGui/QImage>
 #include <QtGui/QPainter>
@@ -384,4 +385,39 @@ TEST(Undo, EveryKindOfEditOnARunModelIsUndoneExactly) {
         d.Run();
         EXPECT_EQ(ModelText(d.Document), before) << what;
     }
+}
+
+TEST(DocumentEdit, OneSnapshotPerEditAndNoneForNoChange) {
+    TDataFile document;
+    BuildSalesModel(document);
+    document.IsModified = false;
+    const std::string before = ModelText(document);
+    TVariableObject* price = document.Simulation->Variables[0];
+    {
+        // A gesture that changes the model three times is one undo step.
+        TDocumentEdit edit(document, efCheck);
+        for (const char* equation : {"6", "7", "8"}) {
+            edit.Touch();
+            price->Equation = equation;
+            price->Parsed = false;
+        }
+    }
+    EXPECT_EQ(document.UndoStack.size(), 1u);
+    EXPECT_TRUE(document.IsModified);
+    // The check ran once the gesture ended: the new equation is compiled.
+    EXPECT_TRUE(price->Parsed);
+    EXPECT_EQ(price->Value, 8);
+
+    document.IsModified = false;
+    EXPECT_FALSE(EditDocument(document, efStructure, [] { return false; }));
+    {
+        TDocumentEdit edit(document);
+        edit.Touch();
+        edit.Abandon(); // a dialog cancelled after putting everything back
+    }
+    EXPECT_EQ(document.UndoStack.size(), 1u);
+    EXPECT_FALSE(document.IsModified);
+
+    document.Undo();
+    EXPECT_EQ(ModelText(document), before);
 }
