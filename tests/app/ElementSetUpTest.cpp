@@ -258,6 +258,9 @@ TEST_F(ElementSetUpTest, PastesGoToTheValueColumnOnly) {
         EXPECT_EQ(Cell(form, 1, 0), "3");
         EXPECT_EQ(Cell(form, 1), "5");
         EXPECT_EQ(Cell(form, 3), "7");
+        grid.CopyTable(); // under the element's name, with the headings
+        EXPECT_TRUE(QApplication::clipboard()->text().startsWith(
+            "Sales\r\nTime\tValue\r\n2\t\r\n3\t5\r\n"));
         form.ButtonOK->click();
     });
     ASSERT_EQ(Sales->Sketched.Count(), 3);
@@ -286,6 +289,17 @@ TEST_F(ElementSetUpTest, DuringARunOnlyTheCurrentValueOfAPlainConstantChanges) {
     });
     EXPECT_EQ(Price->Value, 7);
     EXPECT_EQ(Price->Equation, "4");
+
+    // A finished run warns once that nothing can change until it is reset.
+    Document.Simulation->CurrentTime = 6;
+    for (int showing = 0; showing < 2; ++showing)
+        Open(Price, [](TFormVariable& form) {
+            EXPECT_TRUE(form.SingleEditValue->isReadOnly());
+            form.ButtonCancel->click();
+        });
+    EXPECT_EQ(
+        Hooks.Messages,
+        QStringList{"You must reset the simulation before you can make changes to any elements"});
 }
 
 TEST_F(ElementSetUpTest, UnusableIntervalsLeaveNoGridUntilMended) {

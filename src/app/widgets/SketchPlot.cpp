@@ -37,7 +37,7 @@ void TSketchPlot::SetScaleEdits(QWidget* upper, QWidget* lower) {
 
 void TSketchPlot::PlaceScaleEdits() {
     const TAreas areas = Areas();
-    const int w = ScaleColumn - 8;
+    const int w = ScaleColumn - 4; // covering the limit labels drawn beneath
     if (UpperEdit) UpperEdit->setGeometry(2, areas.Plot.Top - 2, w, 22);
     if (LowerEdit) LowerEdit->setGeometry(2, areas.Plot.Bottom - 20, w, 22);
 }
