@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -357,4 +358,22 @@ TEST(GraphFunctionEditor, CountIncrementAndScaleStaySound) {
     ASSERT_TRUE(editor.Edit(table));
     EXPECT_EQ(table.Count(), 1);
     EXPECT_EQ(table.Interval, 1);
+}
+
+TEST_F(ElementSetUpTest, OKStoresTheValueStillBeingTyped) {
+    Open(Sales, [](TFormVariable& form) {
+        form.show();
+        form.PageControlVariable->setCurrentWidget(form.TabSheetGraph);
+        TDataGrid& grid = *form.FormattedDataGridGraph;
+        const QModelIndex cell = grid.model()->index(2, 1);
+        grid.setCurrentIndex(cell);
+        grid.edit(cell);
+        auto* editor = grid.viewport()->findChild<QLineEdit*>();
+        ASSERT_TRUE(editor);
+        editor->setText("9");
+        form.ButtonOK->click();
+    });
+    ASSERT_EQ(Sales->Sketched.Count(), 1);
+    EXPECT_EQ(Sales->Sketched.Points[0].Time, 2);
+    EXPECT_EQ(Sales->Sketched.Points[0].Value, 9);
 }

@@ -9,6 +9,7 @@
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLineEdit>
 
 #include <algorithm>
 
@@ -112,12 +113,16 @@ void TDataGrid::Paste() {
 }
 
 void TDataGrid::CommitEditor() {
-    QWidget* editor = indexWidget(currentIndex());
-    if (!editor) editor = QApplication::focusWidget();
-    if (editor && editor != this && isAncestorOf(editor)) {
-        commitData(editor);
-        closeEditor(editor, QAbstractItemDelegate::NoHint);
-    }
+    if (state() != QAbstractItemView::EditingState) return;
+    // The open editor: the focus when the window has it, else the line edit on the viewport.
+    QWidget* editor = QApplication::focusWidget();
+    if (!editor || !viewport()->isAncestorOf(editor)) editor = nullptr;
+    if (!editor)
+        for (QLineEdit* line : viewport()->findChildren<QLineEdit*>())
+            if (!line->isHidden()) editor = line;
+    if (!editor) return;
+    commitData(editor);
+    closeEditor(editor, QAbstractItemDelegate::NoHint);
 }
 
 void TDataGrid::keyPressEvent(QKeyEvent* event) {
