@@ -7,6 +7,7 @@
 #include "app/TimeSettings.h"
 #include "app/Utilities.h"
 #include "app/diagram/MainView.h"
+#include "app/print/PrintCommands.h"
 #include "document/model/DataFile.h"
 
 #include <QActionGroup>
@@ -89,6 +90,7 @@ TSimulationMainForm::TSimulationMainForm(const QString& commandLine, QWidget* pa
     ActionSave->setEnabled(false);
     ActionSaveAs->setEnabled(false);
     ActionExportXmile->setEnabled(false);
+    ActionExportPdf->setEnabled(false);
     for (int code = 0; code <= 9; ++code)
         SetActionState(code, false, true);
     TimerStartUp->start();
@@ -143,8 +145,10 @@ void TSimulationMainForm::BuildActions() {
     ActionPrintSetup = MakeAction("ActionPrintSetup", "Print Set&up...", "");
     ActionPrintPreview = MakeAction("ActionPrintPreview", "Print Pre&view", "Print Preview");
     ActionPrint = MakeAction("ActionPrint", "&Print...", "Print");
+    ActionExportPdf =
+        MakeAction("ActionExportPdf", "Export P&DF...",
+                   "Export PDF|Writes the printed pages of the diagram as a PDF file");
     ActionProperties = MakeAction("ActionProperties", "Propert&ies", "");
-    ActionProperties->setEnabled(false); // the Properties dialog comes with printing
     for (int i = 0; i < 4; ++i) {
         ActionRecent[i] = MakeAction(qPrintable(QString("ActionRecent%1").arg(i + 1)),
                                      QString("&%1").arg(i + 1), "");
@@ -230,11 +234,16 @@ void TSimulationMainForm::BuildActions() {
             RunGuarded(
                 [this, command] {
                     RestoreZoomText();
-                    if (ActiveDocument()) MainView->EditCommand(command);
+                    if (command >= acPrint && command <= acPrintSetup)
+                        PrintCommand(command);
+                    else if (ActiveDocument())
+                        MainView->EditCommand(command);
                 },
                 this);
         });
     }
+    Connect(ActionExportPdf, &TSimulationMainForm::ExportPdfFile);
+    Connect(ActionProperties, &TSimulationMainForm::ShowPropertiesDialog);
     connect(ActionZoomOut, &QAction::triggered, this,
             [this] { RunGuarded([this] { ZoomBy(false); }, this); });
     connect(ActionZoomIn, &QAction::triggered, this,
@@ -253,7 +262,7 @@ void TSimulationMainForm::BuildMenus() {
     QMenu* file = menuBar()->addMenu("&File");
     file->addActions({ActionNew, ActionOpen, ActionSave, ActionSaveAs, ActionExportXmile});
     file->addSeparator();
-    file->addActions({ActionPrintSetup, ActionPrintPreview, ActionPrint});
+    file->addActions({ActionPrintSetup, ActionPrintPreview, ActionPrint, ActionExportPdf});
     file->addSeparator();
     file->addAction(ActionProperties);
     RecentSeparator = file->addSeparator();
@@ -413,8 +422,12 @@ void TSimulationMainForm::SetActionState(int code, bool enabled, bool visible) {
     if (!simulation) enabled = false;
     const bool started = simulation && simulation->IsStarted();
     if (started && code >= acUndo && code <= acDelete) enabled = false;
+    // Printing needs only a drawing with something on it, whatever the view asks.
+    if (code >= acPrint && code <= acPrintSetup)
+        enabled = Document && Document->Views.Image && !Document->Image().IsEmpty();
     if (EditingLocked && code != acZoom) enabled = false;
     if (code >= acPrint && code <= acPrintSetup && TimerSimulation->isActive()) enabled = false;
+    if (code == acPrint) ActionExportPdf->setEnabled(enabled);
     QAction* actions[] = {ActionUndo,         ActionCut,       ActionCopy, ActionPaste,
                           ActionDelete,       ActionSelectAll, nullptr,    ActionPrint,
                           ActionPrintPreview, ActionPrintSetup};
@@ -433,6 +446,29 @@ void TSimulationMainForm::SetActionState(int code, bool enabled, bool visible) {
 bool TSimulationMainForm::EditingAllowed() const {
     const TSimulationObject* simulation = ActiveSimulation();
     return simulation && (simulation->AtStart || simulation->Paused);
+}
+
+void TSimulationMainForm::PrintCommand(int code) {
+    TDataFile* document = ActiveDocument();
+    if (!document) return;
+    const TActiveDocument active = [this] { return ActiveDocument(); };
+    if (code == acPrint)
+        PrintDiagram(*document, this, active);
+    else if (code == acPrintPreview)
+        PreviewDiagram(*document, this, active);
+    else if (code == acPrintSetup)
+        ShowPageSetup(*document, this, active);
+    // A Page Setup change is one undo step.
+    if (ActiveDocument()) MainView->UpdateEditActions();
+}
+
+void TSimulationMainForm::ExportPdfFile() {
+    if (TDataFile* document = ActiveDocument())
+        ExportPdf(*document, this, [this] { return ActiveDocument(); });
+}
+
+void TSimulationMainForm::ShowPropertiesDialog() {
+    if (TDataFile* document = ActiveDocument()) ShowProperties(*document, this);
 }
 
 void TSimulationMainForm::EvaluationWarning(const std::string& text) {

@@ -82,6 +82,11 @@ public:
     // The error log's commands.
     void ShowErrorLog();
 
+    // The printing commands on the active document; Properties.
+    void PrintCommand(int code);
+    void ExportPdfFile();
+    void ShowPropertiesDialog();
+
     void SetActionState(int code, bool enabled, bool visible) override;
     bool EditingAllowed() const override;
 
@@ -117,6 +122,7 @@ public:
     QAction* ActionPrintSetup = nullptr;
     QAction* ActionPrintPreview = nullptr;
     QAction* ActionPrint = nullptr;
+    QAction* ActionExportPdf = nullptr;
     QAction* ActionProperties = nullptr;
     QAction* ActionRecent[4] = {};
     QAction* RecentSeparator = nullptr;
