@@ -180,22 +180,17 @@ TEST_F(PrintTest, PreparingReportIsModalAndStopsOnCancelOrAReplacedModel) {
     Start();
     struct TCase {
         const char* Name;
-        std::function<void()> During; // done while the first page is made
+        std::function<void(QWidget*)> During; // done while the first page is made
         bool Replaced;
     };
     QString modalTitle;
     const TCase cases[] = {
-        {"Cancel",
-         [&] {
-             qobject_cast<QDialog*>(QApplication::activeModalWidget())
-                 ->findChild<QPushButton*>("ButtonCancel")
-                 ->click();
-         },
+        {"Cancel", [](QWidget* modal) { modal->findChild<QPushButton*>("ButtonCancel")->click(); },
          false},
-        {"close box", [&] { QApplication::activeModalWidget()->close(); }, false},
-        {"New", [&] { Form->NewModel(); }, true},
+        {"close box", [](QWidget* modal) { modal->close(); }, false},
+        {"New", [&](QWidget*) { Form->NewModel(); }, true},
         {"Undo",
-         [&] {
+         [&](QWidget*) {
              Form->ActiveDocument()->PushUndo();
              Form->ActiveDocument()->Undo();
          },
@@ -208,8 +203,9 @@ TEST_F(PrintTest, PreparingReportIsModalAndStopsOnCancelOrAReplacedModel) {
         modalTitle.clear();
         QTimer::singleShot(0, Form.get(), [&] {
             QWidget* modal = QApplication::activeModalWidget();
-            modalTitle = modal ? modal->windowTitle() : QString();
-            c.During();
+            ASSERT_NE(modal, nullptr);
+            modalTitle = modal->windowTitle();
+            c.During(modal);
         });
         // No printer dialog may follow: the default hooks fail the test when one opens.
         Hooks.OnDialog = nullptr;
