@@ -174,6 +174,14 @@ TEST_F(PrintTest, PrintAndPdfMakeOnePagePerTileWithNumberingOnlyForSeveral) {
     };
     Form->ActionPrint->trigger();
     EXPECT_FALSE(QFile::exists(cancelled));
+
+    // A PDF that cannot be written is reported, not passed over.
+    Hooks.FileNames.push_back(Q(Temp / "no such folder/x.pdf"));
+    Form->ActionExportPdf->trigger();
+    const QStringList messages = TakeMessages();
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].startsWith("The file \"" + Q(Temp / "no such folder/x.pdf")))
+        << messages[0].toStdString();
 }
 
 TEST_F(PrintTest, PreparingReportIsModalAndStopsOnCancelOrAReplacedModel) {
