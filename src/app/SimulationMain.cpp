@@ -7,6 +7,7 @@
 #include "app/TimeSettings.h"
 #include "app/Utilities.h"
 #include "app/diagram/MainView.h"
+#include "app/dialogs/GraphOptions.h"
 #include "app/print/PrintCommands.h"
 #include "document/model/DataFile.h"
 
@@ -181,7 +182,6 @@ void TSimulationMainForm::BuildActions() {
     ActionZoomIn = MakeAction("ActionZoomIn", "Zoom &In", "Zoom In", QKeySequence(Qt::Key_F3));
     ActionZoomIn->setIcon(style->standardIcon(QStyle::SP_ArrowUp));
     ActionGraphOptions = MakeAction("ActionGraphOptions", "&Graph Options", "");
-    ActionGraphOptions->setEnabled(false); // the dialog comes with the graph set-up
     ActionShowErrorLog = MakeAction("ActionShowErrorLog", "&Show Error Log", "");
     ActionLogPopup = MakeAction("ActionLogPopup", "&Log Popup on New Error", "");
     ActionLogPopup->setCheckable(true);
@@ -248,6 +248,15 @@ void TSimulationMainForm::BuildActions() {
             [this] { RunGuarded([this] { ZoomBy(false); }, this); });
     connect(ActionZoomIn, &QAction::triggered, this,
             [this] { RunGuarded([this] { ZoomBy(true); }, this); });
+    connect(ActionGraphOptions, &QAction::triggered, this, [this] {
+        RunGuarded(
+            [this] {
+                RestoreZoomText();
+                TDataFile* document = ActiveDocument();
+                if (document && OpenGraphOptions(*document, this)) RepaintActiveView();
+            },
+            this);
+    });
     Connect(ActionShowErrorLog, &TSimulationMainForm::ShowErrorLog);
     connect(ActionLogPopup, &QAction::toggled, this,
             [this](bool on) { ErrorLog->SetPopupOnNewError(on); });

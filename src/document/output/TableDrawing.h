@@ -53,8 +53,31 @@ inline constexpr int32_t TableGridRowHeight = 18;
 inline constexpr int64_t TableGridMaxRows = 1000000;
 inline constexpr int64_t TableGridMaxCells = 2000000;
 
+// The grid read a cell at a time, so that a window can show a long run without formatting
+// every row first. It holds the row count of the moment it was made; cells of entries or
+// rows that no longer exist read as empty.
+class TTableGridReader {
+public:
+    // maxCells bounds the cells of values (rows times columns), as FillTableGrid does.
+    explicit TTableGridReader(const TTableInstance& table, int64_t maxCells = TableGridMaxCells);
+    // The two fixed rows included.
+    int64_t RowCount() const { return ValueRows + 2; }
+    int32_t ColumnCount() const { return Columns; }
+    std::string Cell(int64_t row, int32_t column) const;
+    // Per grid column: the default for the time column, then the table's widths.
+    std::vector<int32_t> ColumnWidths() const;
+
+private:
+    const TTableInstance& Table;
+    const TSimulationObject* Simulation;
+    int64_t ValueRows = 0;
+    int32_t Columns = 1;
+};
+
 // maxCells bounds the cells of values (rows times columns) and so the memory taken.
 TTableGrid FillTableGrid(const TTableInstance& table, int64_t maxCells = TableGridMaxCells);
+// Whether StoreColumnWidths with these grid widths would change any stored width.
+bool ColumnWidthsDiffer(const TTableInstance& table, const std::vector<int32_t>& gridWidths);
 // Writes grid column i + 1's width into ColumnWidths[i] for every index the table has;
 // negative widths are ignored.
 void StoreColumnWidths(TTableInstance& table, const std::vector<int32_t>& gridWidths);

@@ -5,44 +5,62 @@
 
 #include <algorithm>
 
-TTableGrid FillTableGrid(const TTableInstance& table, int64_t maxCells) {
-    TTableGrid grid;
-    const int32_t entries = table.Series.Count();
-    const auto columnCount = static_cast<size_t>(entries) + 1;
-    const TSimulationObject* simulation = TableSimulation(table);
-
-    grid.ColumnWidths.assign(columnCount, TableGridDefaultColumnWidth);
-    for (int32_t i = 0; i < entries; ++i)
-        grid.ColumnWidths[static_cast<size_t>(i) + 1] = table.ColumnWidth(i);
-
+TTableGridReader::TTableGridReader(const TTableInstance& table, int64_t maxCells)
+    : Table(table), Simulation(TableSimulation(table)), Columns(table.Series.Count() + 1) {
     // Rows 1 .. n + 1 of the run; a run of absurd length keeps only its first rows.
-    int64_t rows = 0;
-    if (simulation) {
-        const int64_t n = TableIntervalCount(*simulation, table.Interval);
+    if (Simulation) {
+        const int64_t n = TableIntervalCount(*Simulation, table.Interval);
         const int64_t cap = std::max<int64_t>(
-            1, std::min(TableGridMaxRows, maxCells / static_cast<int64_t>(columnCount)));
-        rows = std::min(n + 1, cap);
+            1, std::min(TableGridMaxRows, maxCells / static_cast<int64_t>(Columns)));
+        ValueRows = std::min(n + 1, cap);
     }
-    grid.Cells.assign(static_cast<size_t>(rows) + 2, std::vector<std::string>(columnCount));
-    grid.Cells[1][0] = "Time (" + (simulation ? simulation->TimeUnit : std::string()) + ")";
-    for (int32_t i = 0; i < entries; ++i) {
-        const TVariableDataLink& entry = *table.Series[i];
-        const auto column = static_cast<size_t>(i) + 1;
-        grid.Cells[0][column] = TableHeaderLabel(entry);
-        if (entry.Var()) grid.Cells[1][column] = entry.Var()->Units;
+}
+
+std::string TTableGridReader::Cell(int64_t row, int32_t column) const {
+    if (row < 0 || row >= RowCount() || column < 0 || column >= Columns) return {};
+    const int32_t entry = column - 1;
+    if (entry >= Table.Series.Count()) return {};
+    if (row == 0) return entry < 0 ? std::string() : TableHeaderLabel(*Table.Series[entry]);
+    if (row == 1) {
+        if (entry < 0) return "Time (" + (Simulation ? Simulation->TimeUnit : std::string()) + ")";
+        const TVariableObject* element = Table.Series[entry]->Var();
+        return element ? element->Units : std::string();
     }
-    for (int64_t r = 1; r <= rows; ++r) {
-        std::vector<std::string>& line = grid.Cells[static_cast<size_t>(r) + 1];
-        const double time = TableRowTime(*simulation, table.Interval, r);
-        const double offset = time - simulation->StartTime;
-        line[0] = FormatFloat("0.000", time);
-        for (int32_t i = 0; i < entries; ++i) {
-            const TDataSeries* series = table.Series[i]->DataSeries();
-            line[static_cast<size_t>(i) + 1] =
-                FormatFloat("0.00", series ? series->ValueAt(offset) : 0.0);
-        }
+    const double time = TableRowTime(*Simulation, Table.Interval, row - 1);
+    if (entry < 0) return FormatFloat("0.000", time);
+    const TDataSeries* series = Table.Series[entry]->DataSeries();
+    return FormatFloat("0.00", series ? series->ValueAt(time - Simulation->StartTime) : 0.0);
+}
+
+std::vector<int32_t> TTableGridReader::ColumnWidths() const {
+    std::vector<int32_t> widths(static_cast<size_t>(Columns), TableGridDefaultColumnWidth);
+    for (int32_t i = 0; i + 1 < Columns; ++i)
+        widths[static_cast<size_t>(i) + 1] = Table.ColumnWidth(i);
+    return widths;
+}
+
+TTableGrid FillTableGrid(const TTableInstance& table, int64_t maxCells) {
+    const TTableGridReader reader(table, maxCells);
+    TTableGrid grid;
+    grid.ColumnWidths = reader.ColumnWidths();
+    grid.Cells.resize(static_cast<size_t>(reader.RowCount()));
+    for (int64_t r = 0; r < reader.RowCount(); ++r) {
+        std::vector<std::string>& line = grid.Cells[static_cast<size_t>(r)];
+        line.reserve(static_cast<size_t>(reader.ColumnCount()));
+        for (int32_t c = 0; c < reader.ColumnCount(); ++c)
+            line.push_back(reader.Cell(r, c));
     }
     return grid;
+}
+
+bool ColumnWidthsDiffer(const TTableInstance& table, const std::vector<int32_t>& gridWidths) {
+    for (int32_t i = 0; i < table.ColumnCount(); ++i) {
+        const auto column = static_cast<size_t>(i) + 1;
+        if (column < gridWidths.size() && gridWidths[column] >= 0 &&
+            gridWidths[column] != table.ColumnWidth(i))
+            return true;
+    }
+    return false;
 }
 
 void StoreColumnWidths(TTableInstance& table, const std::vector<int32_t>& gridWidths) {

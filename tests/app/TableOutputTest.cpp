@@ -1,0 +1,225 @@
+// Data Table Set-Up with its editors, and the Results Table window.
+#include "app/OutputTestSupport.h"
+
+#include "app/dialogs/SeriesEntryDialogs.h"
+#include "app/dialogs/TableSetUp.h"
+#include "app/output/ResultsTable.h"
+#include "document/output/SeriesLists.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QHeaderView>
+
+namespace {
+
+// A table of Rate, Stock and Price with the given stored widths.
+struct TTableFixture : TOutputFixture {
+    explicit TTableFixture(std::vector<int32_t> widths = {60, 70, 80}) {
+        for (const char* name : {"Rate", "Stock", "Price"})
+            AppendSeriesEntry(*Table, *Element(name), 0);
+        Table->ColumnWidths = std::move(widths);
+    }
+    QString Order() const {
+        QString order;
+        for (const TVariableDataLink* entry : Table->Series)
+            order += Q(entry->Var()->Name).left(1);
+        return order;
+    }
+};
+
+} // namespace
+
+TEST(TableSetUp, WidthsFollowTheirEntries) {
+    struct TCase {
+        std::vector<int32_t> Widths;
+        int Select;
+        const char* Button;
+        const char* Order;
+        std::vector<int32_t> After;
+        int Selected;
+    };
+    const TCase cases[] = {
+        {{60, 70, 80}, 1, "ButtonDelete", "RP", {60, 80}, 1},
+        {{60, 70, 80}, 2, "ButtonUp", "RPS", {60, 80, 70}, 1},
+        {{60, 70, 80}, 0, "ButtonDown", "SRP", {70, 60, 80}, 1},
+        {{60, 70, 80}, -1, "ButtonDelete", "RSP", {60, 70, 80}, -1},
+        {{60, 70, 80}, 2, "ButtonDown", "RSP", {60, 70, 80}, 2},
+        {{60, 70, 80}, 2, "ButtonDelete", "RS", {60, 70}, 1},
+        // An older file's short list is padded with the 0 it already counted as.
+        {{60}, 0, "ButtonDown", "SRP", {0, 60, 0}, 1},
+        {{60}, -1, "ButtonAdd", "RSPF", {60, 0, 0, 60}, 3},
+        {{60, 70, 80, 90}, -1, "ButtonAdd", "RSPF", {60, 70, 80, 60}, 3},
+    };
+    for (const TCase& c : cases) {
+        TTableFixture f(c.Widths);
+        TDialogScript script;
+        script.Picks << "Flow In";
+        TFormTableSetUp dialog(*f.Document, *f.Table);
+        dialog.Select(c.Select);
+        dialog.findChild<QPushButton*>(c.Button)->click();
+        const std::string label = std::to_string(c.Select) + " " + c.Button;
+        EXPECT_EQ(f.Order(), c.Order) << label;
+        EXPECT_EQ(f.Table->ColumnWidths, c.After) << label;
+        EXPECT_EQ(dialog.Selected(), c.Selected) << label;
+        EXPECT_EQ(ListColumn(*dialog.ListViewSeries, 1).first(), "Simulated") << label;
+        dialog.ButtonOK->click();
+        const bool changed = c.Order != QString("RSP");
+        EXPECT_EQ(f.Document->IsModified, changed) << label;
+        EXPECT_EQ(f.Snapshots(), changed ? 1u : 0u) << label;
+    }
+}
+
+TEST(TableSetUp, EditorsAndTheRunLock) {
+    TTableFixture f;
+    TDialogScript script;
+    // Edit: the Data list of a resource, then its kind set to Derived.
+    script.On["FormTableItemEdit"] = [](QDialog& d) {
+        auto& editor = static_cast<TFormTableItemEdit&>(d);
+        EXPECT_EQ(editor.EditElement->text(), "Stock");
+        EXPECT_EQ(editor.ComboBoxData->count(), 3);
+        EXPECT_EQ(editor.ComboBoxColour, nullptr);
+        editor.ComboBoxData->setCurrentText("Derived");
+        d.accept();
+    };
+    // Table Settings: only whole numbers from 1 to 100 pass.
+    script.On["FormTableSettings"] = [](QDialog& d) {
+        auto& settings = static_cast<TFormTableSettings&>(d);
+        EXPECT_EQ(settings.EditInterval->text(), "1");
+        int position = 0;
+        for (auto [text, acceptable] : {std::pair{"0", false},
+                                        {"101", false},
+                                        {"2.5", false},
+                                        {"-3", false},
+                                        {"100", true},
+                                        {"7", true}}) {
+            QString typed = text;
+            EXPECT_EQ(settings.EditInterval->validator()->validate(typed, position) ==
+                          QValidator::Acceptable,
+                      acceptable)
+                << text;
+        }
+        settings.EditInterval->setText("7");
+        d.accept();
+    };
+    script.On["FormTableSetUp"] = [](QDialog& d) {
+        auto& dialog = static_cast<TFormTableSetUp&>(d);
+        dialog.Select(1);
+        emit dialog.ListViewSeries->itemDoubleClicked(dialog.ListViewSeries->topLevelItem(1), 0);
+        dialog.ButtonTableSettings->click();
+        EXPECT_EQ(ListColumn(*dialog.ListViewSeries, 1)[1], "Derived");
+        dialog.ButtonOK->click();
+    };
+    const std::string before = f.ModelText();
+    EXPECT_EQ(OpenTableSetUp(*f.Document, *f.Table, nullptr), TDialogResult::Accepted);
+    EXPECT_EQ(f.Table->Series[1]->SeriesKind, skDerived);
+    EXPECT_EQ(f.Table->Interval, 7);
+    EXPECT_EQ(f.Snapshots(), 1u);
+    EXPECT_TRUE(f.Document->IsModified);
+    f.Document->Undo();
+    EXPECT_EQ(f.ModelText(), before);
+    f.Rebind();
+
+    // While a run is under way only OK works; a double click opens nothing.
+    f.Document->Simulation->AtStart = false;
+    TFormTableSetUp locked(*f.Document, *f.Table);
+    for (QPushButton* button : locked.findChildren<QPushButton*>())
+        EXPECT_EQ(button->isEnabled(), button == locked.ButtonOK)
+            << button->objectName().toStdString();
+    locked.Select(0);
+    script.Shown.clear();
+    emit locked.ListViewSeries->itemDoubleClicked(locked.ListViewSeries->topLevelItem(0), 0);
+    EXPECT_TRUE(script.Shown.isEmpty());
+}
+
+TEST(ResultsTable, RowsOfTheRunWithLabelsAndTimesInTheHeaders) {
+    TTableFixture f({70});
+    TVariableObject* stock = f.Element("Stock");
+    stock->Units = "Sheep";
+    for (int i = 0; i <= 12; ++i)
+        stock->Simulated.AddPoint(i * 0.25, 10.0 * i * 0.25);
+    TSimulationObject& model = *f.Document->Simulation;
+    model.TimeUnit = "Weeks";
+    model.TimeStep = 0.25;
+    model.CurrentTime = 3;
+    f.Table->Interval = 2;
+    f.Table->Series.Move(1, 2); // Stock last
+    f.Table->Series[1]->SeriesKind = skSketched;
+
+    TFormTableView window(*f.Document, *f.Table);
+    EXPECT_EQ(window.windowTitle(), "Results Table");
+    const TTableGridModel& grid = *window.Grid;
+    ASSERT_EQ(grid.rowCount(), 9);
+    ASSERT_EQ(grid.columnCount(), 4);
+    QStringList times, headers, values;
+    for (int r = 2; r < grid.rowCount(); ++r)
+        times << grid.headerData(r, Qt::Vertical).toString();
+    for (int c = 0; c < grid.columnCount(); ++c)
+        headers << grid.headerData(c, Qt::Horizontal).toString();
+    for (int r = 2; r < grid.rowCount(); ++r)
+        values << grid.data(grid.index(r, 3)).toString();
+    EXPECT_EQ(times, QStringList({"0.000", "0.500", "1.000", "1.500", "2.000", "2.500", "3.000"}));
+    EXPECT_EQ(headers, QStringList({"\nTime (Weeks)", "Rate\n", "Price (Sk)\n", "Stock\nSheep"}));
+    EXPECT_EQ(values, QStringList({"0.00", "5.00", "10.00", "15.00", "20.00", "25.00", "30.00"}));
+    // The label rows and the time column are headers: the body shows them nowhere else.
+    EXPECT_TRUE(window.GridTable->isRowHidden(0));
+    EXPECT_TRUE(window.GridTable->isRowHidden(1));
+    EXPECT_TRUE(window.GridTable->isColumnHidden(0));
+    EXPECT_FALSE(window.GridTable->horizontalHeader()->isHidden());
+    EXPECT_FALSE(window.GridTable->verticalHeader()->isHidden());
+    // The stored width, and 0 for one never stored.
+    EXPECT_EQ(window.GridTable->horizontalHeader()->sectionSize(1), 70);
+    EXPECT_EQ(window.GridTable->horizontalHeader()->sectionSize(2), 0);
+    EXPECT_EQ(window.GridTable->verticalHeader()->sectionSize(2), TableGridRowHeight);
+
+    // The whole grid as text, fixed rows and column included, the title first when any.
+    const QString body = "\tRate\tPrice (Sk)\tStock\r\n"
+                         "Time (Weeks)\t\t\tSheep\r\n"
+                         "0.000\t0.00\t0.00\t0.00\r\n"
+                         "0.500\t0.00\t0.00\t5.00\r\n"
+                         "1.000\t0.00\t0.00\t10.00\r\n"
+                         "1.500\t0.00\t0.00\t15.00\r\n"
+                         "2.000\t0.00\t0.00\t20.00\r\n"
+                         "2.500\t0.00\t0.00\t25.00\r\n"
+                         "3.000\t0.00\t0.00\t30.00";
+    for (const QString& title : {QString(), QString("Sheep Farm")}) {
+        f.Document->Title = S(title);
+        window.ActionCopyGrid->trigger();
+        EXPECT_EQ(QApplication::clipboard()->text(),
+                  title.isEmpty() ? body : title + "\r\n" + body);
+    }
+    window.reject();
+    EXPECT_FALSE(f.Document->IsModified) << "viewing changes nothing";
+}
+
+TEST(ResultsTable, ResizedColumnsAreStoredAsOneEdit) {
+    TTableFixture f;
+    const std::string before = f.ModelText();
+    {
+        TFormTableView window(*f.Document, *f.Table);
+        window.GridTable->horizontalHeader()->resizeSection(2, 125);
+        window.ButtonClose->click();
+    }
+    EXPECT_EQ(f.Table->ColumnWidths, (std::vector<int32_t>{60, 125, 80}));
+    EXPECT_TRUE(f.Document->IsModified);
+    EXPECT_EQ(f.Snapshots(), 1u);
+    f.Document->Undo();
+    EXPECT_EQ(f.ModelText(), before);
+    f.Rebind();
+
+    // "Setup" stores the widths first, then shows the set-up and the grid again.
+    TDialogScript script;
+    script.On["FormTableSetUp"] = [](QDialog& d) {
+        auto& setUp = static_cast<TFormTableSetUp&>(d);
+        setUp.Select(0);
+        setUp.ButtonDelete->click();
+        setUp.ButtonOK->click();
+    };
+    f.Document->IsModified = false;
+    TFormTableView window(*f.Document, *f.Table);
+    window.GridTable->horizontalHeader()->resizeSection(3, 99);
+    window.ButtonSetup->click();
+    EXPECT_EQ(f.Table->ColumnWidths, (std::vector<int32_t>{70, 99}));
+    EXPECT_EQ(window.Grid->columnCount(), 3);
+    EXPECT_EQ(window.GridTable->horizontalHeader()->sectionSize(2), 99);
+    EXPECT_EQ(f.Snapshots(), 2u) << "the widths, then the set-up";
+}
