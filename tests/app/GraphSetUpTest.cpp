@@ -1,4 +1,5 @@
 // Comparative Graph Set-Up with its series editor and value axis, and Graph Options.
+#include "app/MainFormFixture.h"
 #include "app/OutputTestSupport.h"
 
 #include "app/dialogs/GraphOptions.h"
@@ -7,7 +8,9 @@
 #include "app/widgets/NumberEdit.h"
 #include "document/output/SeriesLists.h"
 
+#include <QApplication>
 #include <QColorDialog>
+#include <QFocusEvent>
 
 #include <cmath>
 #include <limits>
@@ -292,6 +295,18 @@ TEST(GraphSetUp, YAxisRefusesAnEmptyRangeAndStoresAutoAsInfinities) {
             EXPECT_EQ(axis.YMax(), c.YMax) << label;
         }
     }
+    // Entering a field after changing the other checks the pair at once.
+    {
+        TScriptedHooks hooks;
+        TformGraphYAxis axis;
+        axis.Fill(1, 9);
+        axis.EditMax->setText("0");
+        emit axis.EditMax->textEdited("0");
+        QFocusEvent focusIn(QEvent::FocusIn);
+        QApplication::sendEvent(axis.EditMin, &focusIn);
+        QApplication::processEvents();
+        EXPECT_EQ(hooks.Messages, QStringList{"Min value must be smaller than max value"});
+    }
     // An automatic bound opens ticked showing 0; a fixed one unticked with its value.
     TformGraphYAxis axis;
     axis.Fill(-2.5, -inf);
@@ -350,4 +365,16 @@ TEST(GraphOptions, RowsMapToKindsAndAnUnchangedOkIsACancel) {
     };
     EXPECT_FALSE(OpenGraphOptions(*f.Document));
     EXPECT_FALSE(f.Document->IsModified);
+}
+
+TEST_F(MainFormTest, GraphOptionsOpensFromTheViewMenu) {
+    Start();
+    Hooks.OnDialog = [](QDialog& d) {
+        static_cast<TFormGraphSettings&>(d).CheckBoxBefore[2]->click();
+        d.accept();
+    };
+    ASSERT_TRUE(Form->ActionGraphOptions->isEnabled());
+    Form->ActionGraphOptions->trigger();
+    EXPECT_FALSE(Form->ActiveDocument()->SeriesShow[skDerived * 2]);
+    EXPECT_TRUE(Form->ActiveDocument()->IsModified);
 }
