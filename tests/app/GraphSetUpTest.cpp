@@ -17,18 +17,8 @@
 
 namespace {
 
-// A graph showing Rate, Stock and Price, in that order.
-struct TGraphFixture : TOutputFixture {
-    TGraphFixture() {
-        for (const char* name : {"Rate", "Stock", "Price"})
-            AppendSeriesEntry(*Graph, *Element(name), NextGraphColour(*Graph));
-    }
-    QString Order() const {
-        QString order;
-        for (const TVariableDataLink* entry : Graph->Series)
-            order += Q(entry->Var()->Name).left(1);
-        return order;
-    }
+struct TGraphFixture : TSeriesFixture {
+    QString Order() const { return TSeriesFixture::Order(*Graph); }
 };
 
 } // namespace
@@ -52,48 +42,6 @@ TEST(GraphSetUp, AddGivesEachSeriesTheNextFreeColour) {
     script.On["FormVariableSelect"] = [](QDialog& d) { d.reject(); };
     dialog.ButtonAdd->click();
     EXPECT_EQ(f.Graph->Series.Count(), 12);
-}
-
-// Buttons without a row or at the ends change nothing; after a change the selection stays on
-// the list; a change is one undo snapshot and marks the document modified.
-TEST(GraphSetUp, ListCommandsAtTheEndsAndWithoutSelection) {
-    struct TCase {
-        int Select;
-        const char* Button;
-        const char* Order;
-        int Selected;
-    };
-    const TCase cases[] = {
-        {-1, "ButtonDelete", "RSP", -1}, {-1, "ButtonUp", "RSP", -1},
-        {-1, "ButtonDown", "RSP", -1},   {0, "ButtonUp", "RSP", 0},
-        {2, "ButtonDown", "RSP", 2},     {0, "ButtonDown", "SRP", 1},
-        {2, "ButtonUp", "RPS", 1},       {2, "ButtonDelete", "RS", 1},
-        {0, "ButtonDelete", "SP", 0},
-    };
-    for (const TCase& c : cases) {
-        TGraphFixture f;
-        TScriptedHooks hooks;
-        const std::string before = f.ModelText();
-        TFormGraphEdit dialog(*f.Document, *f.Graph);
-        dialog.Select(c.Select);
-        dialog.findChild<QPushButton*>(c.Button)->click();
-        const std::string label = std::to_string(c.Select) + " " + c.Button;
-        EXPECT_EQ(f.Order(), c.Order) << label;
-        EXPECT_EQ(dialog.Selected(), c.Selected) << label;
-        QStringList names;
-        for (QChar letter : QString(c.Order))
-            names << (letter == 'R' ? "Rate" : letter == 'S' ? "Stock" : "Price");
-        EXPECT_EQ(ListColumn(*dialog.ListViewSeries, 0), names) << label;
-        dialog.ButtonOK->click();
-        const bool changed = c.Order != QString("RSP");
-        EXPECT_EQ(f.Document->IsModified, changed) << label;
-        EXPECT_EQ(f.Snapshots(), changed ? 1u : 0u) << label;
-        EXPECT_TRUE(hooks.Messages.isEmpty()) << label;
-        if (changed) {
-            f.Document->Undo();
-            EXPECT_EQ(f.ModelText(), before) << label;
-        }
-    }
 }
 
 TEST(GraphSetUp, OneSnapshotPerShowingAndUndoRestoresTheSavedText) {

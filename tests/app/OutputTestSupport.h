@@ -7,6 +7,7 @@
 
 #include "document/diagram/DrawingObjects.h"
 #include "document/model/DataFile.h"
+#include "document/output/SeriesLists.h"
 
 #include <QComboBox>
 #include <QDialog>
@@ -14,6 +15,7 @@
 
 #include <map>
 #include <memory>
+#include <vector>
 
 struct TOutputFixture {
     std::unique_ptr<TDataFile> Document = std::make_unique<TDataFile>();
@@ -52,6 +54,24 @@ struct TOutputFixture {
         return text;
     }
     size_t Snapshots() const { return Document->UndoStack.size(); }
+};
+
+// The graph and the table both show Rate, Stock and Price; the table with the given widths.
+struct TSeriesFixture : TOutputFixture {
+    explicit TSeriesFixture(std::vector<int32_t> widths = {60, 70, 80}) {
+        for (const char* name : {"Rate", "Stock", "Price"}) {
+            AppendSeriesEntry(*Graph, *Element(name), NextGraphColour(*Graph));
+            AppendSeriesEntry(*Table, *Element(name), 0);
+        }
+        Table->ColumnWidths = std::move(widths);
+    }
+    // The entries' first letters, in list order.
+    static QString Order(const TTableGraphOutputInstance& control) {
+        QString order;
+        for (const TVariableDataLink* entry : control.Series)
+            order += Q(entry->Var()->Name).left(1);
+        return order;
+    }
 };
 
 // Every dialog shown goes to the handler registered under its object name; Variable Select

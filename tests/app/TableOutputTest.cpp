@@ -1,6 +1,8 @@
-// Data Table Set-Up with its editors, and the Results Table window.
+// The list commands of both set-up dialogs, Data Table Set-Up with its editors, and the
+// Results Table window.
 #include "app/OutputTestSupport.h"
 
+#include "app/dialogs/GraphSetUp.h"
 #include "app/dialogs/SeriesEntryDialogs.h"
 #include "app/dialogs/TableSetUp.h"
 #include "app/output/ResultsTable.h"
@@ -12,25 +14,19 @@
 
 namespace {
 
-// A table of Rate, Stock and Price with the given stored widths.
-struct TTableFixture : TOutputFixture {
-    explicit TTableFixture(std::vector<int32_t> widths = {60, 70, 80}) {
-        for (const char* name : {"Rate", "Stock", "Price"})
-            AppendSeriesEntry(*Table, *Element(name), 0);
-        Table->ColumnWidths = std::move(widths);
-    }
-    QString Order() const {
-        QString order;
-        for (const TVariableDataLink* entry : Table->Series)
-            order += Q(entry->Var()->Name).left(1);
-        return order;
-    }
+struct TTableFixture : TSeriesFixture {
+    using TSeriesFixture::TSeriesFixture;
+    QString Order() const { return TSeriesFixture::Order(*Table); }
 };
 
 } // namespace
 
-TEST(TableSetUp, WidthsFollowTheirEntries) {
+// Buttons without a row or at the ends change nothing; after a change the selection stays on
+// the list, a table's widths follow their entries, and the showing is one undo snapshot that
+// marks the document modified.
+TEST(SetUpLists, CommandsAtTheEndsWithoutSelectionAndWidthsInStep) {
     struct TCase {
+        bool Table;
         std::vector<int32_t> Widths;
         int Select;
         const char* Button;
@@ -38,34 +34,56 @@ TEST(TableSetUp, WidthsFollowTheirEntries) {
         std::vector<int32_t> After;
         int Selected;
     };
+    const std::vector<int32_t> w = {60, 70, 80};
     const TCase cases[] = {
-        {{60, 70, 80}, 1, "ButtonDelete", "RP", {60, 80}, 1},
-        {{60, 70, 80}, 2, "ButtonUp", "RPS", {60, 80, 70}, 1},
-        {{60, 70, 80}, 0, "ButtonDown", "SRP", {70, 60, 80}, 1},
-        {{60, 70, 80}, -1, "ButtonDelete", "RSP", {60, 70, 80}, -1},
-        {{60, 70, 80}, 2, "ButtonDown", "RSP", {60, 70, 80}, 2},
-        {{60, 70, 80}, 2, "ButtonDelete", "RS", {60, 70}, 1},
+        {false, w, -1, "ButtonDelete", "RSP", w, -1},
+        {false, w, -1, "ButtonUp", "RSP", w, -1},
+        {false, w, 0, "ButtonUp", "RSP", w, 0},
+        {false, w, 2, "ButtonDown", "RSP", w, 2},
+        {false, w, 0, "ButtonDown", "SRP", w, 1},
+        {false, w, 2, "ButtonDelete", "RS", w, 1},
+        {true, w, 1, "ButtonDelete", "RP", {60, 80}, 1},
+        {true, w, 2, "ButtonUp", "RPS", {60, 80, 70}, 1},
+        {true, w, 0, "ButtonDown", "SRP", {70, 60, 80}, 1},
+        {true, w, -1, "ButtonDown", "RSP", w, -1},
+        {true, w, 2, "ButtonDown", "RSP", w, 2},
         // An older file's short list is padded with the 0 it already counted as.
-        {{60}, 0, "ButtonDown", "SRP", {0, 60, 0}, 1},
-        {{60}, -1, "ButtonAdd", "RSPF", {60, 0, 0, 60}, 3},
-        {{60, 70, 80, 90}, -1, "ButtonAdd", "RSPF", {60, 70, 80, 60}, 3},
+        {true, {60}, 0, "ButtonDown", "SRP", {0, 60, 0}, 1},
+        {true, {60}, -1, "ButtonAdd", "RSPF", {60, 0, 0, 60}, 3},
+        {true, {60, 70, 80, 90}, -1, "ButtonAdd", "RSPF", {60, 70, 80, 60}, 3},
     };
     for (const TCase& c : cases) {
         TTableFixture f(c.Widths);
         TDialogScript script;
         script.Picks << "Flow In";
-        TFormTableSetUp dialog(*f.Document, *f.Table);
-        dialog.Select(c.Select);
-        dialog.findChild<QPushButton*>(c.Button)->click();
-        const std::string label = std::to_string(c.Select) + " " + c.Button;
-        EXPECT_EQ(f.Order(), c.Order) << label;
-        EXPECT_EQ(f.Table->ColumnWidths, c.After) << label;
-        EXPECT_EQ(dialog.Selected(), c.Selected) << label;
-        EXPECT_EQ(ListColumn(*dialog.ListViewSeries, 1).first(), "Simulated") << label;
-        dialog.ButtonOK->click();
+        const std::string before = f.ModelText();
+        std::unique_ptr<TSeriesSetUp> dialog;
+        if (c.Table)
+            dialog = std::make_unique<TFormTableSetUp>(*f.Document, *f.Table);
+        else
+            dialog = std::make_unique<TFormGraphEdit>(*f.Document, *f.Graph);
+        TTableGraphOutputInstance& control =
+            c.Table ? static_cast<TTableGraphOutputInstance&>(*f.Table) : *f.Graph;
+        dialog->Select(c.Select);
+        dialog->findChild<QPushButton*>(c.Button)->click();
+        const std::string label =
+            (c.Table ? "table " : "graph ") + std::to_string(c.Select) + " " + c.Button;
+        EXPECT_EQ(TSeriesFixture::Order(control), c.Order) << label;
+        QStringList names;
+        for (const TVariableDataLink* entry : control.Series)
+            names << Q(entry->Var()->Name);
+        EXPECT_EQ(ListColumn(*dialog->ListViewSeries, 0), names) << label;
+        EXPECT_EQ(dialog->Selected(), c.Selected) << label;
+        if (c.Table) {
+            EXPECT_EQ(f.Table->ColumnWidths, c.After) << label;
+        }
+        dialog->ButtonOK->click();
         const bool changed = c.Order != QString("RSP");
         EXPECT_EQ(f.Document->IsModified, changed) << label;
         EXPECT_EQ(f.Snapshots(), changed ? 1u : 0u) << label;
+        if (!changed) continue;
+        f.Document->Undo();
+        EXPECT_EQ(f.ModelText(), before) << label;
     }
 }
 
