@@ -19,9 +19,9 @@ endfunction()
 qv_library(core)
 target_compile_definitions(core PUBLIC QV_VERSION="${PROJECT_VERSION}")
 
-# document: core + Qt Gui (painting, images, PDF).
-find_package(Qt6 REQUIRED COMPONENTS Core Gui)
-qv_library(document core Qt6::Gui)
+# document: core + Qt Gui and Svg (painting, images, PDF, SVG pictures).
+find_package(Qt6 REQUIRED COMPONENTS Core Gui Svg)
+qv_library(document core Qt6::Gui Qt6::Svg)
 
 find_package(GTest REQUIRED)
 include(GoogleTest)

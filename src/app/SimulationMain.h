@@ -89,6 +89,7 @@ public:
 
     void SetActionState(int code, bool enabled, bool visible) override;
     bool EditingAllowed() const override;
+    bool RunLocksEditing() const override { return EditingLocked; }
 
     // Notifier: evaluation warnings and model-check messages.
     void EvaluationWarning(const std::string& text) override;

@@ -69,8 +69,6 @@ bool ImageFormatOf(const std::string& fileName, TImageFormat& format);
 // Zoom limits of render, in percent.
 inline constexpr double MinRenderZoom = 10;
 inline constexpr double MaxRenderZoom = 1000;
-// No side of a rendered picture may exceed this many pixels.
-inline constexpr int32_t MaxRenderSide = 16384;
 
 // Paints the document's whole diagram at zoom percent into fileName, replacing it only once
 // the new picture is complete. Returns an exit status; err gets the reason.

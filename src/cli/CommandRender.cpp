@@ -7,13 +7,10 @@
 #include "core/support/Text.h"
 #include "document/diagram/DrawingObjects.h"
 #include "document/model/DataFile.h"
+#include "document/output/RenderImage.h"
 
 #include <QtCore/QBuffer>
 #include <QtGui/QGuiApplication>
-#include <QtGui/QImage>
-#include <QtGui/QPainter>
-#include <QtGui/QPdfWriter>
-#include <QtSvg/QSvgGenerator>
 
 #include <algorithm>
 #include <cmath>
@@ -21,9 +18,6 @@
 #include <ostream>
 
 namespace {
-
-// Blank drawing units kept around the content so that nothing touches the picture's edge.
-constexpr int32_t RenderMargin = 10;
 
 QtMessageHandler PreviousHandler = nullptr;
 
@@ -43,12 +37,6 @@ std::unique_ptr<QGuiApplication> EnsureGuiApplication() {
     static char name[] = "quorvane-cli";
     static char* argv[] = {name, nullptr};
     return std::make_unique<QGuiApplication>(argc, argv);
-}
-
-void PaintDiagram(TDrawImage& image, QPainter& canvas, int32_t width, int32_t height,
-                  const TDrawRect& content) {
-    canvas.fillRect(QRect(0, 0, width, height), Qt::white);
-    image.RenderTo(canvas, width, height, false, content);
 }
 
 std::string DocumentTitle(const TDataFile& document, const std::string& modelFile) {
@@ -76,20 +64,20 @@ int RenderDiagramFile(TDataFile& document, const std::string& fileName, TImageFo
                       double zoom, std::ostream& err) {
     auto application = EnsureGuiApplication();
     TDrawImage& image = document.Image();
-    TDrawRect content = image.MeasureContent();
-    if (content.IsEmpty()) content = {0, 0, 100, 100};
-    content = content.Inflated(RenderMargin, RenderMargin);
+    TDrawRect area = PictureArea(image, false);
+    // An empty diagram still makes a (blank) picture of the default extent.
+    if (area.IsEmpty()) area = TDrawRect{0, 0, 100, 100}.Inflated(RenderMargin, RenderMargin);
 
     const double scale = zoom / 100;
-    const double w = std::ceil(content.Width() * scale), h = std::ceil(content.Height() * scale);
-    if (!(w <= MaxRenderSide && h <= MaxRenderSide)) {
+    int32_t width = 0, height = 0;
+    if (!PictureSize(area, scale, MaxRenderSide, width, height)) {
+        const double w = std::ceil((static_cast<double>(area.Right) - area.Left) * scale);
+        const double h = std::ceil((static_cast<double>(area.Bottom) - area.Top) * scale);
         err << "quorvane-cli: the picture would be " << FormatFloat("0", w) << " x "
             << FormatFloat("0", h) << " pixels, more than " << MaxRenderSide
             << " on a side; use a smaller --zoom\n";
         return csBadUsage;
     }
-    const int32_t width = std::max(1, static_cast<int32_t>(w));
-    const int32_t height = std::max(1, static_cast<int32_t>(h));
 
     // Opened before painting, so that a folder that cannot take the file is told at once.
     TOutputFile file(fileName);
@@ -98,49 +86,15 @@ int RenderDiagramFile(TDataFile& document, const std::string& fileName, TImageFo
     QBuffer bytes;
     bytes.open(QIODevice::WriteOnly);
     const QString title = QString::fromStdString(DocumentTitle(document, document.FileName));
-    bool painted = true;
-    if (format == ifPng) {
-        QImage picture(width, height, QImage::Format_RGB32);
-        if (picture.isNull()) {
-            err << "quorvane-cli: not enough memory for a " << width << " x " << height
-                << " picture; use a smaller --zoom\n";
-            return csFileError;
-        }
-        {
-            QPainter canvas(&picture);
-            PaintDiagram(image, canvas, width, height, content);
-        }
-        painted = picture.save(&bytes, "PNG");
-    } else if (format == ifSvg) {
-        QSvgGenerator generator;
-        generator.setOutputDevice(&bytes);
-        generator.setSize(QSize(width, height));
-        generator.setViewBox(QRect(0, 0, width, height));
-        generator.setResolution(96);
-        generator.setTitle(title);
-        generator.setDescription(QStringLiteral("Quorvane diagram"));
-        QPainter canvas;
-        painted = canvas.begin(&generator);
-        if (painted) {
-            PaintDiagram(image, canvas, width, height, content);
-            painted = canvas.end();
-        }
-    } else {
-        QPdfWriter writer(&bytes);
-        writer.setResolution(96);
-        writer.setTitle(title);
-        writer.setCreator(QStringLiteral("Quorvane"));
-        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
-        writer.setPageSize(QPageSize(QSizeF(width * 72.0 / 96, height * 72.0 / 96),
-                                     QPageSize::Point, QString(), QPageSize::ExactMatch));
-        QPainter canvas;
-        painted = canvas.begin(&writer);
-        if (painted) {
-            PaintDiagram(image, canvas, width, height, content);
-            painted = canvas.end();
-        }
+    const TPictureFormat formats[] = {pfPng, pfSvg, pfPdf};
+    const TPictureResult result =
+        WritePicture(image, formats[format], width, height, area, false, title, bytes);
+    if (result == prNoMemory) {
+        err << "quorvane-cli: not enough memory for a " << width << " x " << height
+            << " picture; use a smaller --zoom\n";
+        return csFileError;
     }
-    if (!painted) return CliWriteError(err, fileName, "painting failed");
+    if (result != prPainted) return CliWriteError(err, fileName, "painting failed");
     const QByteArray& data = bytes.data();
     file.Stream().write(data.constData(), data.size());
     if (!file.Commit()) return CliWriteError(err, fileName, file.Error());

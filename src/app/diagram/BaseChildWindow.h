@@ -27,6 +27,9 @@ public:
     virtual void SetActionState(int code, bool enabled, bool visible) = 0;
     // Whether the diagram may be edited now (no run, or the run is paused).
     virtual bool EditingAllowed() const = 0;
+    // A run has locked the model until Stop/Reset (even when paused, or when it never began
+    // because of equation errors).
+    virtual bool RunLocksEditing() const { return false; }
 };
 
 class TFormBaseChild : public QWidget {

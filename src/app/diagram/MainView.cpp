@@ -2,11 +2,17 @@
 
 #include "app/Utilities.h"
 #include "app/widgets/DrawSurface.h"
-#include "core/model/Listings.h"
+#include "core/model/EquationListing.h"
 #include "document/model/DataFile.h"
+#include "document/model/DiagramEdits.h"
 
+#include <QComboBox>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -49,17 +55,41 @@ TFormMainView::TFormMainView(TActionTarget* actions, QWidget* parent)
 
     TabSheetEquations = new QWidget;
     TabSheetEquations->setObjectName("TabSheetEquations");
-    GridEquations = new QTableWidget(0, 5, TabSheetEquations);
+    GridEquations = new QTableWidget(1, 5, TabSheetEquations);
     GridEquations->setObjectName("GridEquations");
-    GridEquations->setHorizontalHeaderLabels({"Name", "Type", "Units", "Equation", "Notes"});
+    GridEquations->setHorizontalHeaderLabels({"Variable", "Type", "Units", "Equation", "Notes"});
     GridEquations->setEditTriggers(QAbstractItemView::NoEditTriggers);
     GridEquations->verticalHeader()->setDefaultSectionSize(16);
+    GridEquations->verticalHeader()->hide();
     const int widths[] = {128, 52, 93, 234, 113};
     for (int i = 0; i < 5; ++i)
         GridEquations->setColumnWidth(i, widths[i]);
     GridEquations->horizontalHeader()->setStretchLastSection(true);
+    GridEquations->setContextMenuPolicy(Qt::CustomContextMenu);
+    PopupMenuEquationGrid = new QMenu(GridEquations);
+    PopupMenuEquationGrid->setObjectName("PopupMenuEquationGrid");
+    QAction* copyGrid = PopupMenuEquationGrid->addAction("Copy Grid");
+    copyGrid->setObjectName("CopyGrid");
+    connect(copyGrid, &QAction::triggered, this,
+            [this] { RunGuarded([this] { CopyEquationGrid(); }, this); });
+    connect(GridEquations, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {
+        PopupMenuEquationGrid->popup(GridEquations->viewport()->mapToGlobal(p));
+    });
+    auto* sortLabel = new QLabel("Sort Order:", TabSheetEquations);
+    ComboBoxEquationSortOrder = new QComboBox(TabSheetEquations);
+    ComboBoxEquationSortOrder->setObjectName("ComboBoxEquationSortOrder");
+    ComboBoxEquationSortOrder->addItems({"Name", "Type", "Calculation Order"});
+    ComboBoxEquationSortOrder->setCurrentIndex(0);
+    sortLabel->setBuddy(ComboBoxEquationSortOrder);
+    connect(ComboBoxEquationSortOrder, &QComboBox::currentIndexChanged, this,
+            [this](int) { RunGuarded([this] { FillEquations(); }, this); });
+    auto* sortRow = new QHBoxLayout;
+    sortRow->addWidget(sortLabel);
+    sortRow->addWidget(ComboBoxEquationSortOrder);
+    sortRow->addStretch(1);
     auto* equationsLayout = new QVBoxLayout(TabSheetEquations);
     equationsLayout->addWidget(GridEquations);
+    equationsLayout->addLayout(sortRow);
     PageControlMain->addTab(TabSheetEquations, "Equations");
 
     TabSheetNotes = new QWidget;
@@ -97,11 +127,22 @@ TFormMainView::TFormMainView(TActionTarget* actions, QWidget* parent)
     connect(PageControlMain, &QTabWidget::currentChanged, this, [this](int) {
         RunGuarded(
             [this] {
+                // A tool or a held gesture does not survive a change of page.
+                DropTool();
+                EndGesture();
                 if (PageControlMain->currentWidget() == TabSheetEquations) FillEquations();
                 UpdateEditActions();
             },
             this);
     });
+    TimerScroll = new QTimer(this);
+    TimerScroll->setObjectName("TimerScroll");
+    TimerScroll->setInterval(50);
+    connect(TimerScroll, &QTimer::timeout, this,
+            [this] { RunGuarded([this] { TimerScrollTimer(); }, this); });
+    ImageMain->setFocusPolicy(Qt::StrongFocus);
+    ImageMain->installEventFilter(this);
+    BuildPopupMenu();
     connect(RichEditNotes, &QPlainTextEdit::textChanged, this, [this] {
         if (Updating || !Document) return;
         const std::string text = S(RichEditNotes->toPlainText());
@@ -109,6 +150,11 @@ TFormMainView::TFormMainView(TActionTarget* actions, QWidget* parent)
         Document->ModelNotes = text;
         Document->MarkModified();
     });
+}
+
+TFormMainView::~TFormMainView() {
+    // A drag left open belongs to a document that may already be gone.
+    ForgetObjects();
 }
 
 TDrawImage* TFormMainView::Image() {
@@ -120,6 +166,8 @@ TDrawImage* TFormMainView::Image() {
 }
 
 void TFormMainView::SetDocument(TDataFile* document) {
+    DropTool();
+    ForgetObjects();
     Updating = true;
     if (Document && Document->Views.Image) Document->Image().Surface = nullptr;
     Document = document;
@@ -199,44 +247,52 @@ float TFormMainView::SetZoom(float percent) {
     return image->Zoom;
 }
 
-void TFormMainView::EditCommand(int code) {
-    if (!Document) return;
-    if (code == acUndo && Actions && Actions->EditingAllowed() && Document->CanUndo()) {
-        Document->Undo();
-        RefreshView();
-    }
-    UpdateEditActions();
-}
-
-bool TFormMainView::SelectTool(QToolButton* button, bool /*sticky*/) {
-    // Placing elements with the tools comes with the diagram's editing; until then every
-    // tool is refused and its button pops up again.
-    if (button) button->setChecked(false);
-    return false;
-}
-
 void TFormMainView::UpdateEditActions() {
     if (!Actions) return;
-    const bool model = PageControlMain->currentWidget() == TabSheetModel;
+    QWidget* page = PageControlMain->currentWidget();
+    if (page != TabSheetModel) {
+        // The other pages offer only Copy (of the grid or of the notes' text).
+        for (int code :
+             {acUndo, acCut, acPaste, acDelete, acSelectAll, acPrint, acPrintPreview, acPrintSetup})
+            Actions->SetActionState(code, false, true);
+        Actions->SetActionState(acCopy, Document != nullptr, true);
+        Actions->SetActionState(acZoom, false, true);
+        return;
+    }
+    const TDrawImage* image = Document ? &Document->Image() : nullptr;
+    const bool drawing = image && !image->IsEmpty();
     Actions->SetActionState(acUndo, Document && Document->CanUndo(), true);
-    // Selection, the structure buffer and printing work through the diagram's editing.
-    for (int code :
-         {acCut, acCopy, acPaste, acDelete, acSelectAll, acPrint, acPrintPreview, acPrintSetup})
-        Actions->SetActionState(code, false, true);
-    Actions->SetActionState(acZoom, model, true);
+    for (int code : {acCut, acCopy, acDelete})
+        Actions->SetActionState(code, !Selection.empty(), true);
+    Actions->SetActionState(acPaste, Document && ClipboardHasStructure, true);
+    Actions->SetActionState(acSelectAll, drawing, true);
+    Actions->SetActionState(acZoom, true, true);
+    for (int code : {acPrint, acPrintPreview, acPrintSetup})
+        Actions->SetActionState(code, drawing, true);
 }
 
 void TFormMainView::FillEquations() {
     GridEquations->setRowCount(0);
     if (!Document) return;
-    const auto& variables = Document->Simulation->Variables;
-    GridEquations->setRowCount(static_cast<int>(variables.Count()));
-    int row = 0;
-    for (const TVariableObject* v : variables) {
-        const std::string cells[] = {v->Name, ElementKindNames[v->Kind & 3], v->Units,
-                                     EquationColumn(*v), OneLine(v->Notes)};
+    const auto rows = EquationRows(
+        *Document->Simulation,
+        static_cast<TEquationSortOrder>(std::max(0, ComboBoxEquationSortOrder->currentIndex())));
+    GridEquations->setRowCount(std::max(1, static_cast<int>(rows.size())));
+    for (int row = 0; row < static_cast<int>(rows.size()); ++row)
         for (int column = 0; column < 5; ++column)
-            GridEquations->setItem(row, column, new QTableWidgetItem(Q(cells[column])));
-        ++row;
+            GridEquations->setItem(row, column, new QTableWidgetItem(Q(rows[row][column])));
+}
+
+void TFormMainView::CopyEquationGrid() {
+    // The heading row goes with the rows, as the grid shows it.
+    QTableWidget copy(GridEquations->rowCount() + 1, 5);
+    for (int column = 0; column < 5; ++column) {
+        copy.setItem(0, column,
+                     new QTableWidgetItem(GridEquations->horizontalHeaderItem(column)->text()));
+        for (int row = 0; row < GridEquations->rowCount(); ++row)
+            if (const QTableWidgetItem* item = GridEquations->item(row, column))
+                copy.setItem(row + 1, column, new QTableWidgetItem(item->text()));
     }
+    CopyGridToClipboard(Document ? Q(Document->Title) : QString(), *copy.model(), 0, 4,
+                        copy.rowCount() - 1, 0);
 }

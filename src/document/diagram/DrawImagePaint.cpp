@@ -212,8 +212,10 @@ void TDrawImage::RenderTo(QPainter& canvas, int32_t width, int32_t height, bool 
 
     GroupSelection = false;
     VisibleArea = rect;
-    Scale = static_cast<float>(std::min(static_cast<double>(width) / rect.Width(),
-                                        static_cast<double>(height) / rect.Height()));
+    // In doubles: a far-flung rectangle is wider than 32 bits can count.
+    Scale = static_cast<float>(
+        std::min(static_cast<double>(width) / (static_cast<double>(rect.Right) - rect.Left),
+                 static_cast<double>(height) / (static_cast<double>(rect.Bottom) - rect.Top)));
     Zoom = Scale * 100;
     canvas.setFont(DiagramFont(8));
     auto paint = [&](TDrawObject* object) {
