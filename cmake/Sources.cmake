@@ -102,7 +102,8 @@ if(NOT QV_HEADLESS AND NOT QV_FUZZ)
   add_executable(quorvane ${PROJECT_SOURCE_DIR}/src/app/main.cpp)
   target_compile_options(quorvane PRIVATE ${QV_WARNINGS})
   target_link_libraries(quorvane PRIVATE app)
-  qv_test(app app Qt6::Widgets Qt6::Test)
+  # The app's tests also run quorvane-cli in-process on what the program saved.
+  qv_test(app app cli Qt6::Widgets Qt6::Test)
   # Pictures of the real main window for the user guide: `make screenshots`.
   add_executable(quorvane-screenshots ${PROJECT_SOURCE_DIR}/tests/screenshots/Screenshots.cpp)
   target_compile_options(quorvane-screenshots PRIVATE ${QV_WARNINGS})
