@@ -228,6 +228,8 @@ void TFormMainView::MouseDown(QPoint p, Qt::MouseButton button) {
     if (button != Qt::LeftButton || !CanSelect()) return;
     SuppressNextMouseUp = false;
     TDrawObject* hot = HitTest(p);
+    // A run command pops the tool buttons up: the tool goes with its button.
+    if (ActiveTool && !ActiveTool->isChecked()) DropTool();
     if (ActiveTool) {
         if (!CanEdit()) return;
         const int tag = ToolTag();
