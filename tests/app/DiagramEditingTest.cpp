@@ -257,6 +257,16 @@ TEST_F(DiagramTest, AutoScrollMovesByAFifthOfTheOvershootOnEveryTick) {
         Move({100000, 60});
     EXPECT_GT(Drawing().ScrollX, 0);
     Mouse(QEvent::MouseButtonRelease, {100000, 60});
+    // A damaged file's extreme scroll position and extent: zoom, Home and the scroll bars
+    // stay in range (the sanitizer build checks every sum).
+    Drawing().ScrollX = INT32_MAX - 5;
+    Drawing().ScrollY = INT32_MIN + 5;
+    Drawing().Extent = {INT32_MIN + 1, INT32_MIN + 1, INT32_MAX - 1, INT32_MAX - 1};
+    Form->ApplyZoom(400);
+    Key(Qt::Key_Home);
+    Form->ApplyZoom(13);
+    View().ScrollBarHorizontal->setValue(View().ScrollBarHorizontal->maximum());
+    EXPECT_GE(View().ScrollBarHorizontal->value(), View().ScrollBarHorizontal->minimum());
 }
 
 TEST_F(DiagramTest, ContextMenuOffersWhatTheObjectUnderItAllows) {

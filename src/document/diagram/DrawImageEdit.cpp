@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <climits>
 
 // ---------------------------------------------------------------------------------------------
 // Creation
@@ -182,23 +183,38 @@ TDrawRect TDrawImage::GetContentRect() const {
     return result;
 }
 
+namespace {
+
+// Scroll positions come from files that may be damaged: sums are made in 64 bits and
+// clamped back into the 32-bit range.
+int32_t ClampedSum(int64_t a, int64_t b) {
+    return static_cast<int32_t>(std::clamp<int64_t>(a + b, INT32_MIN, INT32_MAX));
+}
+
+} // namespace
+
 float TDrawImage::SetZoom(float percent) {
     const int32_t width = Surface ? Surface->Width() : ViewWidth;
     const int32_t height = Surface ? Surface->Height() : ViewHeight;
-    const TDrawPoint c{VisibleArea.Left + VisibleArea.Width() / 2,
-                       VisibleArea.Top + VisibleArea.Height() / 2};
+    const int64_t cx =
+        VisibleArea.Left + (static_cast<int64_t>(VisibleArea.Right) - VisibleArea.Left) / 2;
+    const int64_t cy =
+        VisibleArea.Top + (static_cast<int64_t>(VisibleArea.Bottom) - VisibleArea.Top) / 2;
     Zoom = percent >= 13 ? percent : 13;
     const double s = Zoom / 100;
-    TDrawRect n{TruncToInt(ScrollX / s), TruncToInt(ScrollY / s),
-                TruncToInt((static_cast<double>(ScrollX) + width) / s),
-                TruncToInt((static_cast<double>(ScrollY) + height) / s)};
-    const TDrawPoint d = c - TDrawPoint{n.Left + n.Width() / 2, n.Top + n.Height() / 2};
-    ScrollX += TruncToInt(d.X * s);
-    ScrollY += TruncToInt(d.Y * s);
-    n = n.Moved(d.X, d.Y);
-    if (n.Left < Extent.Left)
-        ScrollX += TruncToInt((static_cast<double>(Extent.Left) - n.Left) * s);
-    if (n.Top < Extent.Top) ScrollY += TruncToInt((static_cast<double>(Extent.Top) - n.Top) * s);
+    const int64_t left = TruncToInt(ScrollX / s), top = TruncToInt(ScrollY / s);
+    const int64_t right = TruncToInt((static_cast<double>(ScrollX) + width) / s);
+    const int64_t bottom = TruncToInt((static_cast<double>(ScrollY) + height) / s);
+    const int64_t dx = cx - (left + (right - left) / 2);
+    const int64_t dy = cy - (top + (bottom - top) / 2);
+    ScrollX = ClampedSum(ScrollX, TruncToInt(static_cast<double>(dx) * s));
+    ScrollY = ClampedSum(ScrollY, TruncToInt(static_cast<double>(dy) * s));
+    if (left + dx < Extent.Left)
+        ScrollX =
+            ClampedSum(ScrollX, TruncToInt((static_cast<double>(Extent.Left) - (left + dx)) * s));
+    if (top + dy < Extent.Top)
+        ScrollY =
+            ClampedSum(ScrollY, TruncToInt((static_cast<double>(Extent.Top) - (top + dy)) * s));
     return Zoom;
 }
 
