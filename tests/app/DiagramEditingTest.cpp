@@ -449,3 +449,31 @@ TEST_F(DiagramTest, EquationsPageSortsAndCopiesTheListing) {
     EXPECT_EQ(Doc().ModelNotes, "About the stock");
     EXPECT_TRUE(Doc().IsModified);
 }
+
+TEST_F(DiagramTest, NoteSetUpAppliesReopensAndTakesOneSnapshotPerChange) {
+    StartWith(StockModel());
+    int opened = 0;
+    Hooks.OnDialog = [&](QDialog& dialog) {
+        auto& note = dynamic_cast<TFormNoteSetUp&>(dialog);
+        ++opened;
+        if (opened == 1) {
+            EXPECT_EQ(note.windowTitle(), "Note Set-Up");
+            EXPECT_EQ(note.MemoNote->toPlainText(), "A note");
+            note.ButtonApply->click(); // nothing changed: the dialog stays
+            EXPECT_EQ(note.Outcome, TDialogResult::Cancelled);
+            EXPECT_EQ(note.result(), 0);
+            note.MemoNote->setPlainText("First line\nSecond line");
+            note.ButtonApply->click();
+        } else if (opened == 2) {
+            EXPECT_EQ(note.MemoNote->toPlainText(), "First line\nSecond line");
+            note.ButtonOK->click(); // no change since Apply: as Cancel
+        }
+    };
+    DoubleClick(NoteAt);
+    Hooks.OnDialog = nullptr;
+    EXPECT_EQ(opened, 2);
+    auto* note = dynamic_cast<TNoteInstance*>(Drawing().OutputControls[0]);
+    ASSERT_NE(note, nullptr);
+    EXPECT_EQ(note->Lines, (std::vector<std::string>{"First line", "Second line"}));
+    EXPECT_EQ(Doc().UndoStack.size(), 1u);
+}
