@@ -8,6 +8,7 @@
 #include <QtGui/QPolygon>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 namespace {
@@ -106,7 +107,11 @@ TDrawObject* TDrawImage::ObjectAt(int32_t x, int32_t y, bool mark) {
     if (!result) {
         ClearHitBitmap();
         HitTestMode = true;
-        const TDrawPoint p = ToDrawing(x, y, VisibleArea, Scale);
+        TDrawPoint p = ToDrawing(x, y, VisibleArea, Scale);
+        // A point at the end of the drawing range (a damaged file's scroll position) keeps
+        // its little square inside the range.
+        p.X = std::clamp(p.X, INT32_MIN + 10, INT32_MAX - 10);
+        p.Y = std::clamp(p.Y, INT32_MIN + 10, INT32_MAX - 10);
         const TDrawRect around{p.X - 10, p.Y - 10, p.X + 10, p.Y + 10};
         for (bool selected : {true, false}) {
             for (TLinkInstance* link : Links) {
