@@ -23,13 +23,15 @@ uint8_t KindOfTool(int32_t tool) {
     }
 }
 
-// Whether an object still belongs to the drawing (an earlier removal may have taken it).
-bool InDrawing(TDrawImage& image, TDrawObject* object) {
-    if (auto* link = dynamic_cast<TLinkInstance*>(object)) return image.Links.IndexOf(link) >= 0;
-    if (auto* shape = dynamic_cast<TVariableInstance*>(object))
-        return image.Elements.IndexOf(shape) >= 0;
-    if (auto* control = dynamic_cast<TOutputControlInstance*>(object))
-        return image.OutputControls.IndexOf(control) >= 0;
+// Whether an object still belongs to the drawing. An earlier removal may have freed it, so
+// the pointer is only compared, never followed.
+bool InDrawing(const TDrawImage& image, const TDrawObject* object) {
+    for (const TDrawObject* element : image.Elements)
+        if (element == object) return true;
+    for (const TDrawObject* link : image.Links)
+        if (link == object) return true;
+    for (const TDrawObject* control : image.OutputControls)
+        if (control == object) return true;
     return false;
 }
 
