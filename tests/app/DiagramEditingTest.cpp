@@ -75,6 +75,12 @@ TEST_F(DiagramTest, EveryGestureAndCommandUndoesToTheSameSavedBytes) {
          }},
         {"Delete", [&] { Click(StockAt), View().EditCommand(acDelete); }},
         {"Cut", [&] { Click(InflowAt), View().EditCommand(acCut); }},
+        {"Delete everything",
+         [&] {
+             View().EditCommand(acSelectAll);
+             View().EditCommand(acDelete);
+             EXPECT_TRUE(Drawing().IsEmpty());
+         }},
         {"Paste",
          [&] {
              Click(RateAt);
