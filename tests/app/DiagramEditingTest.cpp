@@ -135,8 +135,13 @@ TEST_F(DiagramTest, ModelBuiltByGesturesAloneRunsInTheCommandLineTool) {
     UseTool("Resource"), Click({300, 200});
     UseTool("Flow"), Click({210, 200}); // its outflow pipe ends on the resource
     UseTool("Flow"), Click({390, 200}); // its inflow pipe starts on it
-    UseTool("Variable"), Click({120, 60});
-    UseTool("Variable"), Click({480, 60});
+    // A sticky tool (Ctrl held when it was chosen) places one variable after another.
+    ToolButton("Variable")->setChecked(true);
+    ASSERT_TRUE(View().SelectTool(ToolButton("Variable"), true));
+    Click({120, 60});
+    Click({480, 60});
+    EXPECT_TRUE(ToolButton("Variable")->isChecked());
+    ToolButton("Variable")->click(); // chosen again: put away
     // Each link ends where no earlier link ends, so that the release finds the valve.
     UseTool("Link"), DragMouse({300, 200}, {380, 185});
     UseTool("Link"), DragMouse({120, 60}, {210, 215});
