@@ -432,11 +432,11 @@ double TEquationFunction::ComputeNumber() {
         if (Table->IsEmpty()) {
             // The seed one step before the first evaluation.
             const double seed = count >= 3 ? ParamValue(*this, 2) : ParamValue(*this, 0);
-            Table->AddPoint(t - dt, seed);
+            AddDelayPoint(t - dt, seed);
         }
         double delay = ParamValue(*this, 1);
         if (delay < dt) delay = dt;
-        n = Table->ValueAtNear(t - delay, DelayPlace);
+        n = Table->ValueAtNear(t - delay, DelayPlace, !DelayTimeNaN);
         break;
     }
     case sgvGRAPH: {

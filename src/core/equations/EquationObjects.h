@@ -6,6 +6,7 @@
 #include "core/model/VariableLink.h"
 #include "core/persistence/FileItems.h"
 
+#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -151,6 +152,13 @@ public:
     std::unique_ptr<TFinancialData> Financial;
     // Where DELAY's last lookup in its history landed; the next one starts there.
     size_t DelayPlace = 0;
+    // Whether a NaN time went into DELAY's history this run (only a NaN clock puts one there).
+    bool DelayTimeNaN = false;
+    // Adds a point to DELAY's history, noting a NaN time.
+    void AddDelayPoint(double time, double input) {
+        if (std::isnan(time)) DelayTimeNaN = true;
+        Table->AddPoint(time, input);
+    }
 
 private:
     // The comparisons and logic functions give a condition, every other function a number.

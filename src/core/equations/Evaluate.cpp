@@ -143,6 +143,7 @@ void TEquationFunction::ResetRun() {
         else
             Table = std::make_unique<TDataSeries>();
         DelayPlace = 0;
+        DelayTimeNaN = false;
         break;
     case sgvNPV:
     case sgvFV:
@@ -165,7 +166,7 @@ void TEquationFunction::RecordStep() {
     if (FunctionIndex == sgvDELAY) {
         if (!Table) Table = std::make_unique<TDataSeries>();
         const double input = ParamNumber(0);
-        Table->AddPoint(time, input);
+        AddDelayPoint(time, input);
     } else if (Financial && Financial->Function == FunctionIndex) {
         Financial->Record(time);
     }

@@ -1,8 +1,10 @@
 // An element's equation text turned into its tree, or into its constant value.
 #include "core/equations/EquationObjects.h"
 #include "core/model/SimulationObjects.h"
+#include "core/model/StepProgram.h"
 
 bool TVariableObject::CompileEquation() {
+    ++EquationTreeGeneration;
     Root.reset();
     InitialValue = 0;
     Value = 0;

@@ -39,12 +39,12 @@ void TDataSeries::AddPoint(double time, double value) {
         Points.insert(Points.begin() + static_cast<std::ptrdiff_t>(i), {time, value});
 }
 
-size_t TDataSeries::LowerBoundNear(double time, size_t place) const {
+size_t TDataSeries::LowerBoundNear(double time, size_t place, bool noNaNTimes) const {
     // The answer is the one place where the point before lies below the key and this one
     // does not, which holds only while the times are in order; a NaN time (kept at the
     // front by AddPoint) breaks that, so such a series takes the binary search.
     const size_t n = Points.size();
-    if (n == 0 || std::isnan(Points.front().Time)) return LowerBound(time);
+    if (n == 0 || (!noNaNTimes && std::isnan(Points.front().Time))) return LowerBound(time);
     const double key = time - FloatTolerance;
     size_t i = std::min(place, n);
     for (int moves = 0; moves < 4; ++moves) {
@@ -63,9 +63,9 @@ double TDataSeries::ValueAt(double time) const {
     return ValueAtIndex(time, LowerBound(time));
 }
 
-double TDataSeries::ValueAtNear(double time, size_t& place) const {
+double TDataSeries::ValueAtNear(double time, size_t& place, bool noNaNTimes) const {
     if (Points.empty()) return 0;
-    place = LowerBoundNear(time, place);
+    place = LowerBoundNear(time, place, noNaNTimes);
     return ValueAtIndex(time, place);
 }
 

@@ -21,7 +21,9 @@ public:
     double ValueAt(double time) const;
     // ValueAt for lookups that move forward a little at a time, as a delay's do: place
     // holds where the previous lookup landed and is updated. The result is ValueAt's.
-    double ValueAtNear(double time, size_t& place) const;
+    // noNaNTimes tells that the caller knows no point's time is NaN, which spares a look
+    // at the first point (a cache miss in a long series).
+    double ValueAtNear(double time, size_t& place, bool noNaNTimes = false) const;
     // Drops every point after the point at time; nothing changes when none is there.
     void TruncateAfter(double time);
     // Deletes the point at time, if any.
@@ -46,6 +48,6 @@ private:
     // Index of the first point whose time is not below time - tolerance.
     size_t LowerBound(double time) const;
     // LowerBound, searched from place.
-    size_t LowerBoundNear(double time, size_t place) const;
+    size_t LowerBoundNear(double time, size_t place, bool noNaNTimes) const;
     double ValueAtIndex(double time, size_t i) const;
 };

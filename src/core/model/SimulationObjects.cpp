@@ -1,6 +1,7 @@
 // Model elements, their dependencies and the simulation object: records, naming,
 // renaming and the time settings. Stepping and the model check live in Stepping.cpp.
 #include "core/model/SimulationObjects.h"
+#include "core/model/StepProgram.h"
 
 #include "core/support/NumberFormat.h"
 #include "core/support/Text.h"
@@ -67,7 +68,9 @@ void TDependency::Load(TFileObject& file) {
 // TVariableObject
 
 TVariableObject::TVariableObject() = default;
-TVariableObject::~TVariableObject() = default;
+TVariableObject::~TVariableObject() {
+    ++EquationTreeGeneration;
+}
 
 void TVariableObject::Save(TFileObject& file) {
     TIOListObject::Save(file);
@@ -108,6 +111,7 @@ void TVariableObject::Load(TFileObject& file) {
     DeriveFromSource =
         file.FileVersionLess("1.0.6", 3) ? 0 : static_cast<uint8_t>(file.ReadInteger());
 
+    ++EquationTreeGeneration;
     Root.reset();
     Parsed = false;
     HasErrors = false;

@@ -14,6 +14,7 @@
 #include <vector>
 
 class TSimulationObject;
+class TStepProgram;
 
 enum TElementKind : uint8_t { ekConstant = 0, ekVariable = 1, ekResource = 2, ekFlow = 3 };
 extern const char* const ElementKindNames[4]; // "Constant", "Variable", "Resource", "Flow"
@@ -79,7 +80,8 @@ public:
     // tree without any is not walked after every step. Not saved.
     bool RootHoldsStepState = false;
     double Value = 0;
-    std::unique_ptr<TEquationElement> Root;        // not saved
+    // Not saved. Whoever makes or frees a tree bumps EquationTreeGeneration.
+    std::unique_ptr<TEquationElement> Root;
     const TEquationElement* ScannedRoot = nullptr; // not saved
     TDataSeries Simulated;
 
@@ -186,8 +188,17 @@ public:
     bool Paused = false;
 
 private:
+    // The compiled equations, made again whenever the elements or their trees change;
+    // none while a step inside a step cannot have them made again.
+    TStepProgram* PrepareProgram();
+
     // Scratch of ComputeStep, kept to spare an allocation per step.
-    std::vector<TVariableObject*> SteppedWithState;
+    struct TSteppedElement {
+        TVariableObject* Element;
+        uint32_t Slot; // its place in the list
+    };
+    std::vector<TSteppedElement> SteppedWithState;
+    std::unique_ptr<TStepProgram> Program;
 };
 
 // The object that links bind against while loading and whose times equations read.

@@ -1,6 +1,7 @@
 // The model check (parse errors, unused links, circular definitions, calculation order)
 // and the Euler time stepping of a run: reset, one step, step back.
 #include "core/model/SimulationObjects.h"
+#include "core/model/StepProgram.h"
 #include "core/support/Notifier.h"
 #include "core/support/NumberFormat.h"
 #include "core/support/Text.h"
@@ -147,10 +148,11 @@ private:
 };
 
 // Kept out of line so that the common path of Evaluate stays small.
-[[gnu::noinline]] void EvaluateKeepingOuterReport(TVariableObject& v) {
+template <class TCompute>
+[[gnu::noinline]] void EvaluateKeepingOuterReport(TVariableObject& v, const TCompute& compute) {
     // Pulled in on demand by an element that has already failed: keep its report.
     TErrorScope errors;
-    ComputeValue(v);
+    compute(v);
     errors.ReportFor(v.Name);
 }
 
@@ -168,6 +170,18 @@ private:
     EvaluationErrorFlag = false; // reported; an element that pulled this one in did not fail
 }
 
+// Evaluation of an element not yet computed this step; compute sets its value.
+template <class TCompute> inline void EvaluateWith(TVariableObject& v, const TCompute& compute) {
+    if (v.Computed) return;
+    // Marked first: should a circular definition reach a run unchecked, the second
+    // visit reads the previous value instead of recursing until the stack runs out.
+    v.Computed = true;
+    if (StackTooDeep()) return RefuseTooDeep(v);
+    if (EvaluationErrorFlag) return EvaluateKeepingOuterReport(v, compute);
+    compute(v);
+    if (EvaluationErrorFlag) ReportAndClear(v);
+}
+
 } // namespace
 
 void TVariableObject::Reset() {
@@ -180,14 +194,13 @@ void TVariableObject::Reset() {
 }
 
 void TVariableObject::Evaluate() {
-    if (Computed) return;
-    // Marked first: should a circular definition reach a run unchecked, the second
-    // visit reads the previous value instead of recursing until the stack runs out.
-    Computed = true;
-    if (StackTooDeep()) return RefuseTooDeep(*this);
-    if (EvaluationErrorFlag) return EvaluateKeepingOuterReport(*this);
-    ComputeValue(*this);
-    if (EvaluationErrorFlag) ReportAndClear(*this);
+    EvaluateWith(*this, [](TVariableObject& v) { ComputeValue(v); });
+}
+
+void TStepProgram::EvaluateElement(uint32_t slot) {
+    TVariableObject& element = *Elements[slot];
+    if (!HasCode(slot)) return element.Evaluate();
+    EvaluateWith(element, [this, slot](TVariableObject& v) { v.Value = Run(slot); });
 }
 
 void TVariableObject::Integrate() {
@@ -217,18 +230,32 @@ void TVariableObject::RestoreTo(double time) {
     Simulated.TruncateAfter(time);
 }
 
-void TVariableObject::AfterStep() {
-    if (!Root) return;
+namespace {
+
+template <class TRecord> void AfterStepWith(TVariableObject& v, const TRecord& record) {
+    if (!v.Root) return;
     // Recording walks the whole tree; only trees with state need it.
-    if (Root.get() != ScannedRoot) {
-        ScannedRoot = Root.get();
-        RootHoldsStepState = HoldsStepState(Root.get());
+    if (v.Root.get() != v.ScannedRoot) {
+        v.ScannedRoot = v.Root.get();
+        v.RootHoldsStepState = HoldsStepState(v.Root.get());
     }
-    if (!RootHoldsStepState) return;
+    if (!v.RootHoldsStepState) return;
     // A delay evaluates its input here; a failure there is reported like any other.
     TErrorScope errors;
-    Root->RecordStep();
-    errors.ReportFor(Name);
+    record(v);
+    errors.ReportFor(v.Name);
+}
+
+} // namespace
+
+void TVariableObject::AfterStep() {
+    AfterStepWith(*this, [](TVariableObject& v) { v.Root->RecordStep(); });
+}
+
+void TStepProgram::AfterStep(uint32_t slot) {
+    AfterStepWith(*Elements[slot], [this, slot](TVariableObject&) {
+        Execute(Recording[slot], Recording[slot + 1]);
+    });
 }
 
 bool TVariableObject::Visit() {
@@ -325,19 +352,49 @@ inline void PrefetchElement(const std::vector<TIOListObject*>& items, size_t i) 
 }
 
 // The series end and the equation tree of an element whose object has had time to arrive.
-inline void PrefetchElementData(const std::vector<TIOListObject*>& items, size_t i) {
+inline void PrefetchElementData(const std::vector<TIOListObject*>& items, size_t i,
+                                bool tree = true) {
     if (i >= items.size()) return;
     const auto* v = static_cast<const TVariableObject*>(items[i]);
     const auto& points = v->Simulated.Points;
     __builtin_prefetch(points.data() + points.size(), 1);
-    if (v->Root) __builtin_prefetch(v->Root.get());
+    if (tree && v->Root) __builtin_prefetch(v->Root.get());
 }
 
 inline bool NeedsAfterStep(const TVariableObject& v) {
     return v.Root && (v.RootHoldsStepState || v.Root.get() != v.ScannedRoot);
 }
 
+// Marks a program as in use for the length of a step.
+class TProgramUse {
+public:
+    explicit TProgramUse(TStepProgram* program) : Program(program) {
+        if (Program) {
+            ++Program->Users;
+            Program->Forget();
+        }
+    }
+    ~TProgramUse() {
+        if (Program) --Program->Users;
+    }
+    TProgramUse(const TProgramUse&) = delete;
+    TProgramUse& operator=(const TProgramUse&) = delete;
+
+private:
+    TStepProgram* Program;
+};
+
 } // namespace
+
+TStepProgram* TSimulationObject::PrepareProgram() {
+    const auto& items = Variables.AllItems();
+    if (Program && Program->Fits(items)) return Program.get();
+    // A step taken from inside another (from a warning it showed) after the model changed
+    // runs on the trees: the outer step is still running the old code.
+    if (Program && Program->Users > 0) return nullptr;
+    Program = std::make_unique<TStepProgram>(items);
+    return Program.get();
+}
 
 void TSimulationObject::ComputeStep() {
     const TStackScope stack;
@@ -349,20 +406,31 @@ void TSimulationObject::ComputeStep() {
     // big model should not be walked once more just to find that out. The list's memory is
     // kept from step to step, taken out while in use so that a step run from inside a
     // warning shown by this one works on a list of its own.
-    std::vector<TVariableObject*> stateful;
+    std::vector<TSteppedElement> stateful;
     stateful.swap(SteppedWithState);
     stateful.clear();
+
+    TStepProgram* const program = PrepareProgram();
+    const TProgramUse use(program);
+    // Computes the element unless done already this step, and gives its value.
+    auto valueAt = [program, &items](size_t i) {
+        auto* v = static_cast<TVariableObject*>(items[i]);
+        if (!program) return v->GetValue();
+        const auto slot = static_cast<uint32_t>(i);
+        if (!v->Computed) program->EvaluateElement(slot);
+        program->Keep(slot, v->Value);
+        return v->Value;
+    };
 
     if (AtStart) {
         // A Resource's equation gives its initial value and may need any other element.
         for (TIOListObject* item : items)
             static_cast<TVariableObject*>(item)->Computed = false;
-        for (TIOListObject* item : items) {
-            auto* v = static_cast<TVariableObject*>(item);
-            if (NeedsAfterStep(*v)) stateful.push_back(v);
+        for (size_t i = 0; i < n; ++i) {
+            auto* v = static_cast<TVariableObject*>(items[i]);
+            if (NeedsAfterStep(*v)) stateful.push_back({v, static_cast<uint32_t>(i)});
             if (v->Kind != ekResource) continue;
-            v->Evaluate();
-            results.Append(v->Simulated, v->Value);
+            results.Append(v->Simulated, valueAt(i));
         }
     } else {
         // Integration reads only the flows' values of the previous step, so the Resources
@@ -375,21 +443,26 @@ void TSimulationObject::ComputeStep() {
             }
             auto* v = static_cast<TVariableObject*>(items[i]);
             v->Computed = false;
-            if (NeedsAfterStep(*v)) stateful.push_back(v);
+            if (NeedsAfterStep(*v)) stateful.push_back({v, static_cast<uint32_t>(i)});
             if (v->Kind != ekResource) continue;
             v->Integrate();
+            if (program) program->Keep(static_cast<uint32_t>(i), v->Value);
             results.Append(v->Simulated, v->Value);
         }
     }
     for (size_t i = 0; i < n; ++i) {
         PrefetchElement(items, i + 2 * LookAhead);
-        PrefetchElementData(items, i + LookAhead);
+        PrefetchElementData(items, i + LookAhead, !program);
         auto* v = static_cast<TVariableObject*>(items[i]);
         if (v->Kind == ekResource) continue;
-        results.Append(v->Simulated, v->GetValue());
+        results.Append(v->Simulated, valueAt(i));
     }
-    for (TVariableObject* v : stateful)
-        v->AfterStep();
+    for (const TSteppedElement& s : stateful) {
+        if (program)
+            program->AfterStep(s.Slot);
+        else
+            s.Element->AfterStep();
+    }
     stateful.swap(SteppedWithState);
 }
 
@@ -399,6 +472,7 @@ void TSimulationObject::Reset() {
     CurrentSimulation = this;
     RunningSimulation = this;
     DepthWarningGiven = false;
+    if (Program) Program->Forget();
     for (TVariableObject* v : Variables) {
         v->Reset();
         v->Simulated.Clear();
@@ -420,6 +494,7 @@ void TSimulationObject::StepBackTo(double time) {
         return;
     if (time < StartTime || SameValue(time, StartTime)) time = StartTime;
     const double offset = time - StartTime;
+    if (Program) Program->Forget();
     for (TVariableObject* v : Variables)
         v->RestoreTo(offset);
     CurrentTime = time;
