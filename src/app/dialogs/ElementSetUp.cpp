@@ -397,12 +397,12 @@ bool TFormVariable::ApplyChanges() {
     if (text.empty() || TryStrToFloat(text, number)) {
         element.InitialValue = text.empty() ? 0 : number;
         element.Value = element.InitialValue;
-        element.Root.reset();
+        element.ExchangeTree(nullptr);
         element.Parsed = false;
         element.HasErrors = false;
     } else {
         // Kept so that No puts the element back as it was, compiled state and all.
-        std::unique_ptr<TEquationElement> oldRoot = std::move(element.Root);
+        std::unique_ptr<TEquationElement> oldRoot = element.ExchangeTree(nullptr);
         const std::string oldEquation = element.Equation;
         const double oldInitial = element.InitialValue, oldValue = element.Value;
         const bool oldParsed = element.Parsed, oldErrors = element.HasErrors;
@@ -416,7 +416,7 @@ bool TFormVariable::ApplyChanges() {
                         "There are errors in the equation do you wish to continue ?\n" +
                             Q(EquationErrors),
                         mbYes | mbNo, this) != mbYes) {
-            element.Root = std::move(oldRoot);
+            element.ExchangeTree(std::move(oldRoot));
             element.Equation = oldEquation;
             element.InitialValue = oldInitial;
             element.Value = oldValue;

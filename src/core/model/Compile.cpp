@@ -3,6 +3,13 @@
 #include "core/model/SimulationObjects.h"
 #include "core/model/StepProgram.h"
 
+std::unique_ptr<TEquationElement>
+TVariableObject::ExchangeTree(std::unique_ptr<TEquationElement> tree) {
+    ++EquationTreeGeneration;
+    std::swap(Root, tree);
+    return tree;
+}
+
 bool TVariableObject::CompileEquation() {
     ++EquationTreeGeneration;
     Root.reset();

@@ -58,6 +58,9 @@ public:
 
     // Parsing, computing and stepping.
     bool CompileEquation();
+    // Puts tree in place of the compiled tree and returns the old one, so that compiled step
+    // code never refers to a tree that was taken away.
+    std::unique_ptr<TEquationElement> ExchangeTree(std::unique_ptr<TEquationElement> tree);
     void Reset();
     void Evaluate();
     void Integrate();
@@ -80,7 +83,8 @@ public:
     // tree without any is not walked after every step. Not saved.
     bool RootHoldsStepState = false;
     double Value = 0;
-    // Not saved. Whoever makes or frees a tree bumps EquationTreeGeneration.
+    // Not saved. Whoever makes or frees a tree bumps EquationTreeGeneration: outside the
+    // model's own compiling, change it through ExchangeTree.
     std::unique_ptr<TEquationElement> Root;
     const TEquationElement* ScannedRoot = nullptr; // not saved
     TDataSeries Simulated;
