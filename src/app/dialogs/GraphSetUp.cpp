@@ -45,7 +45,7 @@ TFormGraphEdit::TFormGraphEdit(TDataFile& document, TGraphInstance& graph, QWidg
     };
     connect(ButtonAdd, &QPushButton::clicked, this, guarded(&TFormGraphEdit::Add));
     connect(ButtonEdit, &QPushButton::clicked, this, guarded(&TFormGraphEdit::EditSelected));
-    connect(ButtonDelete, &QPushButton::clicked, this, guarded(&TFormGraphEdit::DeleteSelected));
+    connect(ButtonDelete, &QPushButton::clicked, this, guarded(&TSeriesSetUp::DeleteSelected));
     connect(ButtonClearHistories, &QPushButton::clicked, this,
             guarded(&TFormGraphEdit::ClearSelectedHistories));
     connect(ButtonUp, &QPushButton::clicked, this,
@@ -105,19 +105,12 @@ void TFormGraphEdit::EditSelected() {
     ShowRows(row);
 }
 
-void TFormGraphEdit::DeleteSelected() {
-    const int32_t row = Selected();
-    if (RunStarted() || row < 0) return;
-    Change([&] { DeleteSeriesEntry(Graph, row); });
-    ShowRows(row);
+void TFormGraphEdit::DeleteEntry(int32_t row) {
+    DeleteSeriesEntry(Graph, row);
 }
 
-void TFormGraphEdit::Move(int32_t delta) {
-    const int32_t row = Selected();
-    const int32_t target = row + delta;
-    if (RunStarted() || row < 0 || target < 0 || target >= Graph.Series.Count()) return;
-    Change([&] { MoveSeriesEntry(Graph, row, delta); });
-    ShowRows(target);
+void TFormGraphEdit::MoveEntry(int32_t row, int32_t delta) {
+    MoveSeriesEntry(Graph, row, delta);
 }
 
 void TFormGraphEdit::ClearSelectedHistories() {

@@ -15,8 +15,6 @@ public:
 
     void Add();
     void EditSelected();
-    void DeleteSelected();
-    void Move(int32_t delta);
     void ClearSelectedHistories();
     void SetYAxis();
 
@@ -32,4 +30,6 @@ public:
 
 protected:
     QStringList RowTexts(int32_t row) const override;
+    void DeleteEntry(int32_t row) override;
+    void MoveEntry(int32_t row, int32_t delta) override;
 };

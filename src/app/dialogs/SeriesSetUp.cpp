@@ -92,3 +92,18 @@ void TSeriesSetUp::done(int result) {
     RunGuarded([this] { Edit->Finish(); }, this);
     QDialog::done(result);
 }
+
+void TSeriesSetUp::DeleteSelected() {
+    const int32_t row = Selected();
+    if (RunStarted() || row < 0) return;
+    Change([&] { DeleteEntry(row); });
+    ShowRows(row);
+}
+
+void TSeriesSetUp::Move(int32_t delta) {
+    const int32_t row = Selected();
+    const int32_t target = row + delta;
+    if (RunStarted() || row < 0 || target < 0 || target >= Control.Series.Count()) return;
+    Change([&] { MoveEntry(row, delta); });
+    ShowRows(target);
+}

@@ -27,6 +27,9 @@ public:
 
     // The selected row, or -1.
     int32_t Selected() const;
+    // Delete, Up and Down act on a valid selection only, and never while a run has begun.
+    void DeleteSelected();
+    void Move(int32_t delta);
     void Select(int32_t row);
     // Accepted after OK or any change (the control changed at once either way).
     TDialogResult Result() const;
@@ -40,6 +43,9 @@ public:
 protected:
     // The list's texts, one row per entry.
     virtual QStringList RowTexts(int32_t row) const = 0;
+    // The list operations of this kind of control.
+    virtual void DeleteEntry(int32_t row) = 0;
+    virtual void MoveEntry(int32_t row, int32_t delta) = 0;
     // Fills the list again, selecting row (clamped to the list).
     void ShowRows(int32_t row);
     // Runs change as part of this showing's edit: the first one takes the undo snapshot.

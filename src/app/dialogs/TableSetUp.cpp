@@ -27,7 +27,7 @@ TFormTableSetUp::TFormTableSetUp(TDataFile& document, TTableInstance& table, QWi
     };
     connect(ButtonAdd, &QPushButton::clicked, this, guarded(&TFormTableSetUp::Add));
     connect(ButtonEdit, &QPushButton::clicked, this, guarded(&TFormTableSetUp::EditSelected));
-    connect(ButtonDelete, &QPushButton::clicked, this, guarded(&TFormTableSetUp::DeleteSelected));
+    connect(ButtonDelete, &QPushButton::clicked, this, guarded(&TSeriesSetUp::DeleteSelected));
     connect(ButtonTableSettings, &QPushButton::clicked, this,
             guarded(&TFormTableSetUp::EditSettings));
     connect(ButtonUp, &QPushButton::clicked, this,
@@ -70,19 +70,12 @@ void TFormTableSetUp::EditSelected() {
     ShowRows(row);
 }
 
-void TFormTableSetUp::DeleteSelected() {
-    const int32_t row = Selected();
-    if (RunStarted() || row < 0) return;
-    Change([&] { DeleteTableEntry(Table, row); });
-    ShowRows(row);
+void TFormTableSetUp::DeleteEntry(int32_t row) {
+    DeleteTableEntry(Table, row);
 }
 
-void TFormTableSetUp::Move(int32_t delta) {
-    const int32_t row = Selected();
-    const int32_t target = row + delta;
-    if (RunStarted() || row < 0 || target < 0 || target >= Table.Series.Count()) return;
-    Change([&] { MoveTableEntry(Table, row, delta); });
-    ShowRows(target);
+void TFormTableSetUp::MoveEntry(int32_t row, int32_t delta) {
+    MoveTableEntry(Table, row, delta);
 }
 
 void TFormTableSetUp::EditSettings() {

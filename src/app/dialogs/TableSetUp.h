@@ -13,8 +13,6 @@ public:
 
     void Add();
     void EditSelected();
-    void DeleteSelected();
-    void Move(int32_t delta);
     void EditSettings();
 
     TTableInstance& Table;
@@ -27,4 +25,6 @@ public:
 
 protected:
     QStringList RowTexts(int32_t row) const override;
+    void DeleteEntry(int32_t row) override;
+    void MoveEntry(int32_t row, int32_t delta) override;
 };
