@@ -1,5 +1,6 @@
 // The model check (parse errors, unused links, circular definitions, calculation order)
 // and the Euler time stepping of a run: reset, one step, step back.
+#include "core/model/RunToEnd.h"
 #include "core/model/SimulationObjects.h"
 #include "core/model/StepProgram.h"
 #include "core/support/Notifier.h"
@@ -466,6 +467,29 @@ void TSimulationObject::ComputeStep() {
     stateful.swap(SteppedWithState);
 }
 
+namespace {
+
+// Bounds on what a run reserves for its results up front: beyond them (a run of very many
+// steps, perhaps never taken to the end) the series grow as the run goes.
+constexpr int64_t MaxReservedPerSeries = int64_t{1} << 20;
+constexpr int64_t MaxReservedPoints = int64_t{1} << 24;
+
+// Every step appends one point to each element's Simulated series. Reserving the whole run
+// at its start, in list order, spares each series its reallocations during the run and
+// keeps the series of neighbouring elements near each other in memory.
+void ReserveResults(const TSimulationObject& simulation) {
+    const auto elements = static_cast<int64_t>(simulation.Variables.AllItems().size());
+    const int64_t steps = ExpectedStepCount(simulation);
+    if (elements == 0 || steps >= MaxReservedPerSeries) return;
+    // The clock may round to one more step than the count.
+    const int64_t points = steps + 1;
+    if (points > MaxReservedPoints / elements) return;
+    for (TVariableObject* v : simulation.Variables)
+        v->Simulated.Points.reserve(static_cast<size_t>(points));
+}
+
+} // namespace
+
 void TSimulationObject::Reset() {
     CurrentTime = StartTime;
     AtStart = true;
@@ -477,6 +501,7 @@ void TSimulationObject::Reset() {
         v->Reset();
         v->Simulated.Clear();
     }
+    ReserveResults(*this);
 }
 
 bool TSimulationObject::IsFinished() const {

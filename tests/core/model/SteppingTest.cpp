@@ -326,6 +326,32 @@ TEST(Stepping, UnusableTimeSettingsEndTheRunAfterTheStart) {
     }
 }
 
+TEST(Stepping, ResultsAreReservedOnlyForRunsOfSaneLength) {
+    struct Case {
+        double stop, step;
+        size_t reserved; // at least this many points, or none when 0
+    } cases[] = {{100, 1, 101}, {1, 0.3, 5}, {1e15, 1, 0}, {1e9, 1e-9, 0}};
+    for (const auto& c : cases) {
+        TModelBuilder b(0, c.stop, c.step);
+        auto& stock = b.Resource("Stock", "1");
+        b.Inflow(b.Flow("In", "1"), stock);
+        ASSERT_TRUE(b.Sim.CheckModel());
+        b.Sim.Reset();
+        const auto& points = stock.Simulated.Points;
+        if (c.reserved == 0) {
+            EXPECT_EQ(points.capacity(), 0u) << c.stop;
+            continue;
+        }
+        EXPECT_GE(points.capacity(), c.reserved) << c.stop;
+        // The whole run fits: its points never move.
+        const TDataPoint* first = points.data();
+        while (!b.Sim.IsFinished())
+            b.Sim.Step();
+        EXPECT_EQ(points.size(), c.reserved) << c.stop;
+        EXPECT_EQ(points.data(), first) << c.stop;
+    }
+}
+
 TEST(Stepping, BrokenFlowConnectionsAreIgnored) {
     TModelBuilder b(0, 2, 1);
     auto& stock = b.Resource("Stock", "7");
