@@ -142,6 +142,7 @@ void TEquationFunction::ResetRun() {
             Table->Clear();
         else
             Table = std::make_unique<TDataSeries>();
+        if (CurrentSimulation) Table->Points.reserve(CurrentSimulation->TakeReservation());
         DelayPlace = 0;
         DelayTimeNaN = false;
         break;

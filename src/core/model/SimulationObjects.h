@@ -170,6 +170,9 @@ public:
     void Step();
     void ComputeStep();
     void Reset();
+    // Points to reserve for one more series that the run being reset appends to; none once
+    // the run's bound is spent.
+    size_t TakeReservation();
     bool IsStarted() const { return !AtStart; }
     bool IsFinished() const;
     void StepBackTo(double time);
@@ -203,6 +206,9 @@ private:
     };
     std::vector<TSteppedElement> SteppedWithState;
     std::unique_ptr<TStepProgram> Program;
+    // What Reset reserves for each series of the run, and how much of its bound is left.
+    size_t ReservedPoints = 0;
+    size_t ReservationLeft = 0;
 };
 
 // The object that links bind against while loading and whose times equations read.

@@ -474,18 +474,18 @@ namespace {
 constexpr int64_t MaxReservedPerSeries = int64_t{1} << 20;
 constexpr int64_t MaxReservedPoints = int64_t{1} << 24;
 
-// Every step appends one point to each element's Simulated series. Reserving the whole run
-// at its start, in list order, spares each series its reallocations during the run and
-// keeps the series of neighbouring elements near each other in memory.
-void ReserveResults(const TSimulationObject& simulation) {
+// Every step appends one point to each element's Simulated series and to each delay's
+// history. Reserving the whole run at its start, in list order, spares each series its
+// reallocations during the run and keeps the series of neighbouring elements near each
+// other in memory.
+size_t ResultsToReserve(const TSimulationObject& simulation) {
     const auto elements = static_cast<int64_t>(simulation.Variables.AllItems().size());
     const int64_t steps = ExpectedStepCount(simulation);
-    if (elements == 0 || steps >= MaxReservedPerSeries) return;
+    if (elements == 0 || steps >= MaxReservedPerSeries) return 0;
     // The clock may round to one more step than the count.
     const int64_t points = steps + 1;
-    if (points > MaxReservedPoints / elements) return;
-    for (TVariableObject* v : simulation.Variables)
-        v->Simulated.Points.reserve(static_cast<size_t>(points));
+    if (points > MaxReservedPoints / elements) return 0;
+    return static_cast<size_t>(points);
 }
 
 } // namespace
@@ -497,11 +497,19 @@ void TSimulationObject::Reset() {
     RunningSimulation = this;
     DepthWarningGiven = false;
     if (Program) Program->Forget();
+    ReservedPoints = ResultsToReserve(*this);
+    ReservationLeft = MaxReservedPoints;
     for (TVariableObject* v : Variables) {
-        v->Reset();
+        v->Reset(); // reserves its delays' histories
         v->Simulated.Clear();
+        v->Simulated.Points.reserve(TakeReservation());
     }
-    ReserveResults(*this);
+}
+
+size_t TSimulationObject::TakeReservation() {
+    if (ReservedPoints == 0 || ReservedPoints > ReservationLeft) return 0;
+    ReservationLeft -= ReservedPoints;
+    return ReservedPoints;
 }
 
 bool TSimulationObject::IsFinished() const {
