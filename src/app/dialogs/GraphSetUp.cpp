@@ -44,7 +44,7 @@ TFormGraphEdit::TFormGraphEdit(TDataFile& document, TGraphInstance& graph, QWidg
         return [this, command] { RunGuarded([this, command] { (this->*command)(); }, this); };
     };
     connect(ButtonAdd, &QPushButton::clicked, this, guarded(&TFormGraphEdit::Add));
-    connect(ButtonEdit, &QPushButton::clicked, this, guarded(&TFormGraphEdit::EditSelected));
+    connect(ButtonEdit, &QPushButton::clicked, this, guarded(&TSeriesSetUp::EditSelected));
     connect(ButtonDelete, &QPushButton::clicked, this, guarded(&TSeriesSetUp::DeleteSelected));
     connect(ButtonClearHistories, &QPushButton::clicked, this,
             guarded(&TFormGraphEdit::ClearSelectedHistories));
@@ -54,7 +54,7 @@ TFormGraphEdit::TFormGraphEdit(TDataFile& document, TGraphInstance& graph, QWidg
             [this] { RunGuarded([this] { Move(1); }, this); });
     connect(ButtonYAxis, &QPushButton::clicked, this, guarded(&TFormGraphEdit::SetYAxis));
     connect(ListViewSeries, &QTreeWidget::itemDoubleClicked, this,
-            guarded(&TFormGraphEdit::EditSelected));
+            guarded(&TSeriesSetUp::EditSelected));
     connect(CheckBoxLegend, &QCheckBox::toggled, this, [this](bool on) {
         RunGuarded([this, on] { Change([this, on] { Graph.ShowLegend = on; }); }, this);
     });
@@ -92,17 +92,8 @@ void TFormGraphEdit::Add() {
     ShowRows(Graph.Series.Count() - 1);
 }
 
-void TFormGraphEdit::EditSelected() {
-    const int32_t row = Selected();
-    if (RunStarted() || row < 0) return;
-    TVariableDataLink& entry = *Graph.Series[row];
-    TFormGraphItemEdit dialog(this);
-    dialog.Fill(entry);
-    if (Hooks().Exec(dialog) != QDialog::Accepted) return;
-    const TSeriesEntryChoice choice = dialog.Choice();
-    if (!SeriesEntryChanges(entry, choice)) return;
-    Change([&] { ApplySeriesEntryChoice(entry, choice); });
-    ShowRows(row);
+std::unique_ptr<TFormSeriesItemEdit> TFormGraphEdit::MakeItemEditor() {
+    return std::make_unique<TFormGraphItemEdit>(this);
 }
 
 void TFormGraphEdit::DeleteEntry(int32_t row) {

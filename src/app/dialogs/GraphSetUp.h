@@ -14,7 +14,6 @@ public:
     TFormGraphEdit(TDataFile& document, TGraphInstance& graph, QWidget* parent = nullptr);
 
     void Add();
-    void EditSelected();
     void ClearSelectedHistories();
     void SetYAxis();
 
@@ -30,6 +29,7 @@ public:
 
 protected:
     QStringList RowTexts(int32_t row) const override;
+    std::unique_ptr<TFormSeriesItemEdit> MakeItemEditor() override;
     void DeleteEntry(int32_t row) override;
     void MoveEntry(int32_t row, int32_t delta) override;
 };

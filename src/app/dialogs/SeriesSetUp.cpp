@@ -1,6 +1,7 @@
 #include "app/dialogs/SeriesSetUp.h"
 
 #include "app/Utilities.h"
+#include "app/dialogs/SeriesEntryDialogs.h"
 #include "core/model/SimulationObjects.h"
 #include "document/diagram/DrawingObjects.h"
 #include "document/model/DataFile.h"
@@ -106,4 +107,17 @@ void TSeriesSetUp::Move(int32_t delta) {
     if (RunStarted() || row < 0 || target < 0 || target >= Control.Series.Count()) return;
     Change([&] { MoveEntry(row, delta); });
     ShowRows(target);
+}
+
+void TSeriesSetUp::EditSelected() {
+    const int32_t row = Selected();
+    if (RunStarted() || row < 0) return;
+    TVariableDataLink& entry = *Control.Series[row];
+    const std::unique_ptr<TFormSeriesItemEdit> dialog = MakeItemEditor();
+    dialog->Fill(entry);
+    if (Hooks().Exec(*dialog) != QDialog::Accepted) return;
+    const TSeriesEntryChoice choice = dialog->Choice();
+    if (!SeriesEntryChanges(entry, choice)) return;
+    Change([&] { ApplySeriesEntryChoice(entry, choice); });
+    ShowRows(row);
 }

@@ -17,6 +17,7 @@
 
 class QVBoxLayout;
 class TTableGraphOutputInstance;
+class TFormSeriesItemEdit;
 
 class TSeriesSetUp : public QDialog {
     Q_OBJECT
@@ -29,6 +30,8 @@ public:
     int32_t Selected() const;
     // Delete, Up and Down act on a valid selection only, and never while a run has begun.
     void DeleteSelected();
+    // Edit (also a double click): the entry's item editor, its choice applied when it changed.
+    void EditSelected();
     void Move(int32_t delta);
     void Select(int32_t row);
     // Accepted after OK or any change (the control changed at once either way).
@@ -44,6 +47,7 @@ protected:
     // The list's texts, one row per entry.
     virtual QStringList RowTexts(int32_t row) const = 0;
     // The list operations of this kind of control.
+    virtual std::unique_ptr<TFormSeriesItemEdit> MakeItemEditor() = 0;
     virtual void DeleteEntry(int32_t row) = 0;
     virtual void MoveEntry(int32_t row, int32_t delta) = 0;
     // Fills the list again, selecting row (clamped to the list).

@@ -26,7 +26,7 @@ TFormTableSetUp::TFormTableSetUp(TDataFile& document, TTableInstance& table, QWi
         return [this, command] { RunGuarded([this, command] { (this->*command)(); }, this); };
     };
     connect(ButtonAdd, &QPushButton::clicked, this, guarded(&TFormTableSetUp::Add));
-    connect(ButtonEdit, &QPushButton::clicked, this, guarded(&TFormTableSetUp::EditSelected));
+    connect(ButtonEdit, &QPushButton::clicked, this, guarded(&TSeriesSetUp::EditSelected));
     connect(ButtonDelete, &QPushButton::clicked, this, guarded(&TSeriesSetUp::DeleteSelected));
     connect(ButtonTableSettings, &QPushButton::clicked, this,
             guarded(&TFormTableSetUp::EditSettings));
@@ -35,7 +35,7 @@ TFormTableSetUp::TFormTableSetUp(TDataFile& document, TTableInstance& table, QWi
     connect(ButtonDown, &QPushButton::clicked, this,
             [this] { RunGuarded([this] { Move(1); }, this); });
     connect(ListViewSeries, &QTreeWidget::itemDoubleClicked, this,
-            guarded(&TFormTableSetUp::EditSelected));
+            guarded(&TSeriesSetUp::EditSelected));
 
     // While a run is under way the table stays as it is.
     for (QPushButton* button :
@@ -57,17 +57,8 @@ void TFormTableSetUp::Add() {
     ShowRows(Table.Series.Count() - 1);
 }
 
-void TFormTableSetUp::EditSelected() {
-    const int32_t row = Selected();
-    if (RunStarted() || row < 0) return;
-    TVariableDataLink& entry = *Table.Series[row];
-    TFormTableItemEdit dialog(this);
-    dialog.Fill(entry);
-    if (Hooks().Exec(dialog) != QDialog::Accepted) return;
-    const TSeriesEntryChoice choice = dialog.Choice();
-    if (!SeriesEntryChanges(entry, choice)) return;
-    Change([&] { ApplySeriesEntryChoice(entry, choice); });
-    ShowRows(row);
+std::unique_ptr<TFormSeriesItemEdit> TFormTableSetUp::MakeItemEditor() {
+    return std::make_unique<TFormTableItemEdit>(this);
 }
 
 void TFormTableSetUp::DeleteEntry(int32_t row) {

@@ -12,7 +12,6 @@ public:
     TFormTableSetUp(TDataFile& document, TTableInstance& table, QWidget* parent = nullptr);
 
     void Add();
-    void EditSelected();
     void EditSettings();
 
     TTableInstance& Table;
@@ -25,6 +24,7 @@ public:
 
 protected:
     QStringList RowTexts(int32_t row) const override;
+    std::unique_ptr<TFormSeriesItemEdit> MakeItemEditor() override;
     void DeleteEntry(int32_t row) override;
     void MoveEntry(int32_t row, int32_t delta) override;
 };
