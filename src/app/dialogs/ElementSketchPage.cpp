@@ -49,7 +49,7 @@ const TDataPoint* PointAt(const TDataSeries& series, double offset) {
 // The grid's rows, made from the sketch as they are asked for.
 class TSketchTableModel : public QAbstractTableModel {
 public:
-    explicit TSketchTableModel(TFormVariable& form) : Form(form) {}
+    explicit TSketchTableModel(TFormVariable& form) : QAbstractTableModel(&form), Form(form) {}
     int rowCount(const QModelIndex& parent = {}) const override {
         return parent.isValid() || !Form.Element ? 0 : Form.Grid.Rows;
     }

@@ -33,7 +33,7 @@ const char* const InvalidNumberText =
 // The table's rows, made from the table as they are asked for.
 class TLookupTableModel : public QAbstractTableModel {
 public:
-    explicit TLookupTableModel(TFormXYGraph& form) : Form(form) {}
+    explicit TLookupTableModel(TFormXYGraph& form) : QAbstractTableModel(&form), Form(form) {}
     int rowCount(const QModelIndex& parent = {}) const override {
         return parent.isValid() ? 0 : Form.Table.Count();
     }
