@@ -17,7 +17,8 @@ endfunction()
 
 # core: the C++ standard library only.
 qv_library(core)
-target_compile_definitions(core PUBLIC QV_VERSION="${PROJECT_VERSION}")
+set_source_files_properties(${PROJECT_SOURCE_DIR}/src/core/support/Version.cpp
+  PROPERTIES COMPILE_DEFINITIONS QV_VERSION="${PROJECT_VERSION}")
 
 # document: core + Qt Gui and Svg (painting, images, PDF, SVG pictures).
 find_package(Qt6 REQUIRED COMPONENTS Core Gui Svg)

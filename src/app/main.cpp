@@ -1,4 +1,5 @@
 #include "app/SimulationMain.h"
+#include "core/support/Version.h"
 
 #include <QApplication>
 #include <QLocale>
@@ -9,7 +10,7 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName("Quorvane");
     QApplication::setApplicationDisplayName("Quorvane");
     QApplication::setOrganizationName("Quorvane");
-    QApplication::setApplicationVersion(QV_VERSION);
+    QApplication::setApplicationVersion(ProgramVersion);
     // No widget may show the user's decimal comma.
     QLocale::setDefault(QLocale::c());
     // A path with blanks needs no quotes: every argument is part of the one file name.

@@ -86,7 +86,7 @@ TEST(Cli, ArgumentsGiveTheExpectedStatus) {
         {{"--help"}, 0, "Usage: quorvane-cli", ""},
         {{"-h"}, 0, "Exit status", ""},
         {{"run", "--help"}, 0, "upgrade MODEL.qvf [OUT.qvf]", ""},
-        {{"--version"}, 0, "quorvane-cli 1.0.10.166\n", ""},
+        {{"--version"}, 0, "quorvane-cli 1.0.11.167\n", ""},
         {{"fly", model}, 2, "", "unknown command 'fly'"},
         {{"run"}, 2, "", "run needs a model file"},
         {{"check", model, model}, 2, "", "too many arguments for check"},
@@ -228,7 +228,7 @@ TEST(Cli, UpgradeWritesTheCurrentFormat) {
 TEST(Cli, UnreadableFilesGiveStatusThreeWithTheProgramsMessage) {
     TTempDir folder;
     WriteWholeFile(folder / "empty.qvf", "");
-    WriteWholeFile(folder / "later.qvf", "Quorvane\t1.0.11.0\r\n");
+    WriteWholeFile(folder / "later.qvf", "Quorvane\t1.0.12.0\r\n");
     struct TCase {
         std::string File;
         std::string Message;

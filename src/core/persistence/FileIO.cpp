@@ -33,6 +33,8 @@ void TFileObject::EndCopy() {
 
 void TFileObject::OpenForCopy() {
     OpenForWrite("", "");
+    // A copy holds every field this program knows, whatever format the last save chose.
+    FileVersion.clear();
     Copying = true;
 }
 

@@ -1,6 +1,7 @@
 // The model document: its file record, saving and safe loading, undo snapshots and
 // the structure buffer.
 #include "document/model/DataFile.h"
+#include "core/model/FormatVersion.h"
 #include "core/support/Text.h"
 
 #include "document/diagram/DrawingObjects.h"
@@ -146,7 +147,7 @@ void TDataFile::Load(TFileObject& file) {
 }
 
 void TDataFile::SaveToFile(const std::string& fileName, bool makeBackup) {
-    FileObject.CurrentVersion = ProgramVersion;
+    FileObject.CurrentVersion = ModelFileVersion(*Simulation);
     FileObject.OpenForWrite(fileName, ModelFileType);
     Save(FileObject);
     FileObject.Save(makeBackup);
@@ -158,7 +159,7 @@ void TDataFile::SaveToFile(const std::string& fileName, bool makeBackup) {
 
 std::string TDataFile::SavedText() {
     TFileObject file;
-    file.CurrentVersion = ProgramVersion;
+    file.CurrentVersion = ModelFileVersion(*Simulation);
     file.OpenForWrite(FileName, ModelFileType);
     Save(file);
     return file.SavedText();

@@ -219,7 +219,7 @@ TEST(DataFile, VersionRuleJudgesThreeNumbers) {
     struct TCase {
         const char* Version;
         bool Opens;
-    } cases[] = {{"1.0.11.0", false}, {"1.0.10.999", true}, {"1.0.10", true},  {"1.1", false},
+    } cases[] = {{"1.0.12.0", false}, {"1.0.11.999", true}, {"1.0.11", true},  {"1.1", false},
                  {"2.0.0.0", false},  {"1.0.9.500", true},  {"1.0.10.0", true}};
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Version);
