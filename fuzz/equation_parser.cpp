@@ -1,5 +1,6 @@
-// Arbitrary text as the equation of an element with a few linked inputs: parsed, then compiled.
-// A parse without errors must give a tree that evaluation can take as it is.
+// Arbitrary text as the equation of an element with a few linked inputs: parsed, compiled, then
+// run for a few steps with one step back. A parse without errors must give a tree that
+// evaluation can take as it is, and evaluation must give finite numbers.
 #include "core/equations/EquationObjects.h"
 #include "core/equations/ParserInternal.h"
 #include "core/model/SimulationObjects.h"
@@ -22,7 +23,23 @@ struct TFuzzModel {
     }
     std::vector<std::unique_ptr<TVariableObject>> Inputs;
     TVariableObject Target;
+    TSimulationObject Clock; // the times equations read
 };
+
+// A few steps of a run, one step back and the step again: every value must be finite.
+void RunSteps(TSimulationObject& clock, TEquationElement& root) {
+    CurrentSimulation = &clock;
+    clock.StartTime = 0;
+    clock.TimeStep = 0.5;
+    root.ResetRun();
+    for (int step = 0; step < 5; ++step) {
+        clock.CurrentTime = step == 4 ? 1 : step * 0.5;
+        if (step == 4) root.RewindTo(0.5);
+        if (!std::isfinite(root.EvaluateNumber())) __builtin_trap();
+        root.RecordStep();
+    }
+    EvaluationErrorFlag = false;
+}
 
 // Depth of the tree, trapping on any node that evaluation could not take.
 int CheckTree(const TEquationElement* element) {
@@ -52,6 +69,26 @@ int CheckTree(const TEquationElement* element) {
     case sgvGRAPH:
         if (!function->Table) __builtin_trap();
         break;
+    case sgvSIN:
+    case sgvCOS:
+    case sgvTAN:
+    case sgvARCSIN:
+    case sgvARCCOS:
+    case sgvARCTAN:
+    case sgvINIT:
+        if (count != 1) __builtin_trap();
+        break;
+    case sgvPREVIOUS:
+    case sgvHISTORY:
+    case sgvMODULO:
+        if (count != 2) __builtin_trap();
+        break;
+    case sgvTREND:
+        if (count != 3) __builtin_trap();
+        break;
+    case sgvPULSETRAIN:
+        if (count != 4) __builtin_trap();
+        break;
     default:
         break;
     }
@@ -79,6 +116,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (ok != EquationErrors.empty()) __builtin_trap();
     if (ok && model.Target.Root && CheckTree(model.Target.Root.get()) > MaxNestingLevel + 1)
         __builtin_trap();
+    if (ok && model.Target.Root) RunSteps(model.Clock, *model.Target.Root);
     if (!std::isfinite(model.Target.Value)) __builtin_trap();
     return 0;
 }

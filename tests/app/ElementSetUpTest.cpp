@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
+#include <QTreeWidget>
 
 #include <cmath>
 #include <limits>
@@ -376,4 +377,38 @@ TEST_F(ElementSetUpTest, OKStoresTheValueStillBeingTyped) {
     ASSERT_EQ(Sales->Sketched.Count(), 1);
     EXPECT_EQ(Sales->Sketched.Points[0].Time, 2);
     EXPECT_EQ(Sales->Sketched.Points[0].Value, 9);
+}
+
+TEST_F(ElementSetUpTest, LaterBuiltinsAreListedWithTheirHelpAndInserted) {
+    Open(Sales, [](TFormVariable& form) {
+        QTreeWidget& tree = *form.TreeNTEquationElements;
+        QTreeWidgetItem* general = nullptr;
+        for (int i = 0; i < tree.topLevelItemCount(); ++i)
+            if (tree.topLevelItem(i)->text(0) == "General Functions")
+                general = tree.topLevelItem(i);
+        ASSERT_TRUE(general);
+        QStringList names;
+        for (int i = 0; i < general->childCount(); ++i)
+            names << general->child(i)->text(0);
+        // After the general functions that were there before, in the order of the list.
+        EXPECT_EQ(names.mid(names.indexOf("IF") + 1),
+                  QStringList({"SIN", "COS", "TAN", "ARCSIN", "ARCCOS", "ARCTAN", "INIT",
+                               "PREVIOUS", "HISTORY", "MODULO", "PULSETRAIN", "TREND"}));
+        const struct {
+            const char* Name;
+            const char* Help;
+        } helps[] = {{"SIN", "SIN(AngleInRadians)"},
+                     {"PULSETRAIN", "PULSETRAIN(FirstTime, Width, IntervalTime, LastTime)"},
+                     {"TREND", "TREND(InputValue, AveragingTime, InitialTrend)"}};
+        for (const auto& h : helps) {
+            emit tree.itemClicked(general->child(names.indexOf(h.Name)), 0);
+            EXPECT_EQ(form.VariableStatusBar->currentMessage(), h.Help);
+        }
+        form.MemoEquation->setPlainText("Price *");
+        form.MemoEquation->moveCursor(QTextCursor::End);
+        emit tree.itemDoubleClicked(general->child(names.indexOf("PREVIOUS")), 0);
+        EXPECT_EQ(form.MemoEquation->toPlainText(), "Price * PREVIOUS( )");
+        form.ButtonCancel->click();
+    });
+    EXPECT_EQ(Sales->Equation, "Price * 2");
 }

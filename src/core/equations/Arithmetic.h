@@ -42,3 +42,31 @@ inline TEvalFailure CheckedDivide(double a, double b, double& result) {
 // repeated squaring for whole exponents within 32 bits (so negative bases work), otherwise
 // exp(exponent * ln base). An underflow to 0 is not a failure.
 TEvalFailure Power(double base, double exponent, double& result);
+
+// SIN, COS, TAN, ARCSIN, ARCCOS, ARCTAN (which = 0 to 5), in radians. An inverse outside its
+// range gives NaN, which fails as an invalid operation.
+inline double Trigonometric(int which, double x) {
+    switch (which) {
+    case 0:
+        return std::sin(x);
+    case 1:
+        return std::cos(x);
+    case 2:
+        return std::tan(x);
+    case 3:
+        return std::asin(x);
+    case 4:
+        return std::acos(x);
+    default:
+        return std::atan(x);
+    }
+}
+
+// a - b * floor(a / b): the remainder takes the sign of b. A zero b (within the tolerance, as
+// for '/') fails. fmod is exact where the formula as written would round.
+TEvalFailure Modulo(double a, double b, double& result);
+
+// 1 while time lies in [first + k * interval, first + k * interval + width) for a whole k >= 0
+// with first + k * interval <= last, else 0; times compared with the tolerance. An interval of
+// zero or less means one pulse.
+double PulseTrain(double time, double first, double width, double interval, double last);

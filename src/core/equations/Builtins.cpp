@@ -5,6 +5,7 @@
 #include "core/model/SimulationObjects.h"
 #include "core/support/NumberFormat.h"
 
+#include <algorithm>
 #include <cmath>
 
 const char* EvalFailureMessage(TEvalFailure failure) {
@@ -62,6 +63,31 @@ TEvalFailure Power(double base, double exponent, double& result) {
     if (TEvalFailure e = CheckResult(r)) return e;
     result = r;
     return efNone;
+}
+
+TEvalFailure Modulo(double a, double b, double& result) {
+    result = 0;
+    if (IsZero(b)) return efDivideByZero;
+    double r = std::fmod(a, b);
+    if (r == 0)
+        r = 0; // no negative zero
+    else if ((r < 0) != (b < 0))
+        r += b;
+    result = r;
+    return CheckResult(r);
+}
+
+double PulseTrain(double time, double first, double width, double interval, double last) {
+    const double t = FloatTolerance;
+    // The latest pulse that started by now, and no later than the last one allowed.
+    double k = 0;
+    if (interval > t)
+        k = std::min(std::floor((time - first + t) / interval),
+                     std::floor((last - first + t) / interval));
+    const double start = first + k * interval;
+    const bool on =
+        time >= first - t && first <= last + t && time >= start - t && time < start + width - t;
+    return on ? 1 : 0;
 }
 
 namespace {
@@ -442,6 +468,35 @@ double TEquationFunction::ComputeNumber() {
     case sgvGRAPH: {
         const double x = ParamValue(*this, 0);
         n = Table ? Table->ValueAt(x) : 0;
+        break;
+    }
+    case sgvPULSETRAIN: {
+        const double first = ParamValue(*this, 0);
+        const double width = ParamValue(*this, 1);
+        const double interval = ParamValue(*this, 2);
+        const double last = ParamValue(*this, 3);
+        n = PulseTrain(CurrentTimeValue(), first, width, interval, last);
+        break;
+    }
+    case sgvINIT:
+    case sgvPREVIOUS:
+    case sgvHISTORY:
+    case sgvTREND:
+        n = ComputeRecalled();
+        break;
+
+    // Trigonometry and the remainder.
+    case sgvSIN:
+    case sgvCOS:
+    case sgvTAN:
+    case sgvARCSIN:
+    case sgvARCCOS:
+    case sgvARCTAN:
+        n = Trigonometric(FunctionIndex - sgvSIN, ParamValue(*this, 0));
+        break;
+    case sgvMODULO: {
+        const double a = ParamValue(*this, 0);
+        failure = Modulo(a, ParamValue(*this, 1), n);
         break;
     }
 

@@ -29,10 +29,15 @@ enum TFunctionIndex : uint8_t {
     sgvGreaterEqual, sgvLessEqual, sgvEqual, sgvGreaterThan, sgvLessThan, sgvAND, sgvOR, sgvNOT,
     sgvDELAY, sgvPULSE, sgvRAMP, sgvGRAPH, sgvLN, sgvLOG, sgvEXP, sgvSQRT, sgvRANDOM, sgvMIN,
     sgvMAX, sgvINT, sgvABS, sgvSIGN, sgvROUND, sgvFRAC, sgvCEIL, sgvFLOOR, sgvPOWER, sgvDIV,
-    sgvIF, sgvNPV, sgvFV, sgvPV, sgvTIME, sgvSTARTTIME, sgvSTOPTIME, sgvTIMESTEP, sgvTODAY
+    sgvIF, sgvNPV, sgvFV, sgvPV, sgvTIME, sgvSTARTTIME, sgvSTOPTIME, sgvTIMESTEP, sgvTODAY,
+    // Added later: stored models only ever hold names, but the numbers stay put all the same.
+    sgvSIN, sgvCOS, sgvTAN, sgvARCSIN, sgvARCCOS, sgvARCTAN, sgvINIT, sgvPREVIOUS, sgvHISTORY,
+    sgvMODULO, sgvPULSETRAIN, sgvTREND
 };
 // clang-format on
-inline constexpr int FunctionCount = 45;
+inline constexpr int FunctionCount = 57;
+// The built-ins that every file format knows; a model calling a later one needs the newer format.
+inline constexpr int BaseFunctionCount = 45;
 
 struct TFunctionListItem {
     const char* Name;
@@ -146,7 +151,8 @@ public:
 
     TFunctionIndex FunctionIndex;
     TParameterList Parameters;
-    // GRAPH's lookup table (built by the parser) or DELAY's input history.
+    // GRAPH's lookup table (built by the parser), or what DELAY, INIT, PREVIOUS, HISTORY and
+    // TREND keep of the run: the input at each step (TREND: its average after each step).
     std::unique_ptr<TDataSeries> Table;
     // NPV, FV and PV keep their running totals here.
     std::unique_ptr<TFinancialData> Financial;
@@ -160,12 +166,29 @@ public:
         Table->AddPoint(time, input);
     }
 
+    // Whether the function keeps a history of the run in Table.
+    bool KeepsHistory() const {
+        switch (FunctionIndex) {
+        case sgvDELAY:
+        case sgvINIT:
+        case sgvPREVIOUS:
+        case sgvHISTORY:
+        case sgvTREND:
+            return true;
+        default:
+            return false;
+        }
+    }
+
 private:
     // The comparisons and logic functions give a condition, every other function a number.
     bool GivesCondition() const;
     bool ComputeCondition();
     // The number with its failure reported and replaced by 0.
     double ComputeNumber();
+    // INIT, PREVIOUS, HISTORY and TREND: their value, and what they record after a step.
+    double ComputeRecalled();
+    void RecordRecalled(double time);
 };
 
 // The parser's messages since BeginEquationParse, "\r\n" between them; empty when none.

@@ -1,5 +1,6 @@
 // The element tree's run life: reports, references, dependencies, and the state that
-// DELAY and the financial functions keep across the steps of a run.
+// DELAY, INIT, PREVIOUS, HISTORY, TREND and the financial functions keep across the steps of
+// a run.
 #include "core/equations/EquationObjects.h"
 #include "core/equations/Financial.h"
 #include "core/model/SimulationObjects.h"
@@ -106,6 +107,10 @@ bool TEquationFunction::CheckDependencies() {
     case sgvDELAY:
         if (last >= 3) first = 1;
         break;
+    // Only the initial value is needed before the input is known: PREVIOUS breaks a loop.
+    case sgvPREVIOUS:
+        first = 1;
+        break;
     default:
         break;
     }
@@ -120,7 +125,7 @@ void TEquationFunction::RewindTo(double offset) {
     // Histories hold absolute times; offset is relative to the start time.
     const TSimulationObject* sim = CurrentSimulation;
     const double time = (sim ? sim->StartTime : 0) + offset;
-    if (FunctionIndex == sgvDELAY && Table) {
+    if (KeepsHistory() && Table) {
         // Every point after the restored time goes, so the replayed steps are recorded afresh.
         auto& points = Table->Points;
         auto keep = std::find_if(points.begin(), points.end(), [time](const TDataPoint& p) {
@@ -146,6 +151,18 @@ void TEquationFunction::ResetRun() {
         DelayPlace = 0;
         DelayTimeNaN = false;
         break;
+    case sgvINIT:
+    case sgvPREVIOUS:
+    case sgvHISTORY:
+    case sgvTREND:
+        if (Table)
+            Table->Clear();
+        else
+            Table = std::make_unique<TDataSeries>();
+        // INIT keeps one point; the others one per step, as DELAY.
+        if (CurrentSimulation && FunctionIndex != sgvINIT)
+            Table->Points.reserve(CurrentSimulation->TakeReservation());
+        break;
     case sgvNPV:
     case sgvFV:
     case sgvPV:
@@ -168,6 +185,8 @@ void TEquationFunction::RecordStep() {
         if (!Table) Table = std::make_unique<TDataSeries>();
         const double input = ParamNumber(0);
         AddDelayPoint(time, input);
+    } else if (KeepsHistory()) {
+        RecordRecalled(time);
     } else if (Financial && Financial->Function == FunctionIndex) {
         Financial->Record(time);
     }

@@ -10,6 +10,7 @@ constexpr const char* ConditionList =
     "(ConditionStatement1, ConditionStatement2 [,ConditionStatement3, ...])";
 constexpr const char* ExpressionList = "(Expression1, Expression2 [,Expression3, ... ExpressionN])";
 constexpr const char* Input = "(InputValue)";
+constexpr const char* Angle = "(AngleInRadians)";
 
 } // namespace
 
@@ -59,6 +60,18 @@ const TFunctionListItem FunctionList[FunctionCount] = {
     {"STOPTIME", sgvSTOPTIME, Num, "", 4},
     {"TIMESTEP", sgvTIMESTEP, Num, "", 4},
     {"TODAY", sgvTODAY, Num, "", 4},
+    {"SIN", sgvSIN, Num, Angle, 1},
+    {"COS", sgvCOS, Num, Angle, 1},
+    {"TAN", sgvTAN, Num, Angle, 1},
+    {"ARCSIN", sgvARCSIN, Num, "(InputValue -1 to 1)", 1},
+    {"ARCCOS", sgvARCCOS, Num, "(InputValue -1 to 1)", 1},
+    {"ARCTAN", sgvARCTAN, Num, Input, 1},
+    {"INIT", sgvINIT, Num, Input, 1},
+    {"PREVIOUS", sgvPREVIOUS, Num, "(InputValue, InitialValue)", 1},
+    {"HISTORY", sgvHISTORY, Num, "(InputValue, PastTime)", 1},
+    {"MODULO", sgvMODULO, Num, "(Dividend, Divisor)", 1},
+    {"PULSETRAIN", sgvPULSETRAIN, Num, "(FirstTime, Width, IntervalTime, LastTime)", 1},
+    {"TREND", sgvTREND, Num, "(InputValue, AveragingTime, InitialTrend)", 1},
 };
 
 const char* const FunctionCategoryNames[6] = {"Operators",         "General Functions",

@@ -192,13 +192,19 @@ bool ArityAccepts(int index, int count) {
         return count <= 1;
     case sgvRAMP:
     case sgvPOWER:
+    case sgvPREVIOUS:
+    case sgvHISTORY:
+    case sgvMODULO:
         return count == 2;
     case sgvDELAY:
     case sgvDIV:
         return count == 2 || count == 3;
     case sgvPULSE:
     case sgvIF:
+    case sgvTREND:
         return count == 3;
+    case sgvPULSETRAIN:
+        return count == 4;
     case sgvAND:
     case sgvOR:
     case sgvMIN:

@@ -122,7 +122,8 @@ TInsertion InsertAtCursor(std::string_view text, size_t selectionStart, size_t s
 TInsertion FunctionInsertion(int index) {
     if (index < 0 || index >= FunctionCount) return {};
     const std::string name = FunctionList[index].Name;
-    const bool takesParameters = (index >= 13 && index <= 23) || (index >= 25 && index <= 39);
+    const bool takesParameters =
+        (index >= 13 && index <= 23) || (index >= 25 && index <= 39) || index >= sgvSIN;
     if (!takesParameters) return {name + " ", name.size() + 1};
     return {name + "( )", name.size() + 2};
 }

@@ -79,7 +79,7 @@ public:
     uint8_t Kind = ekConstant;
     bool Computed = false;       // not saved
     bool DrivenBySketch = false; // not saved
-    // Whether ScannedRoot holds DELAY or financial state that AfterStep must feed; a
+    // Whether ScannedRoot holds DELAY, history or financial state that AfterStep must feed; a
     // tree without any is not walked after every step. Not saved.
     bool RootHoldsStepState = false;
     double Value = 0;

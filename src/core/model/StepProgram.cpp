@@ -125,6 +125,12 @@ void TStepProgram::Push(TOpCode code, uint32_t argument, TEquationElement* node)
     case opMax:
         Depth -= static_cast<int32_t>(argument) - 1;
         break;
+    case opModulo:
+        --Depth;
+        break;
+    case opPulseTrain:
+        Depth -= 3;
+        break;
     case opDelaySeed:
     case opRecordDelay:
         --Depth;
@@ -279,6 +285,28 @@ bool TStepProgram::EmitFunction(TEquationElement* element, bool asCondition) {
     case sgvDELAY:
         if (!EmitDelay(f)) return false;
         break;
+    case sgvSIN:
+    case sgvCOS:
+    case sgvTAN:
+    case sgvARCSIN:
+    case sgvARCCOS:
+    case sgvARCTAN:
+        if (count != 1) return false;
+        Emit(f->Param(0), false);
+        Push(opTrigonometry, static_cast<uint32_t>(f->FunctionIndex - sgvSIN), f);
+        break;
+    case sgvMODULO:
+        if (count != 2) return false;
+        Emit(f->Param(0), false);
+        Emit(f->Param(1), false);
+        Push(opModulo, 0, f);
+        break;
+    case sgvPULSETRAIN:
+        if (count != 4) return false;
+        for (int32_t i = 0; i < count; ++i)
+            Emit(f->Param(i), false);
+        Push(opPulseTrain, 0, f);
+        break;
     case sgvMIN:
     case sgvMAX:
         if (count < 1) return false;
@@ -330,8 +358,8 @@ void TStepProgram::EmitRecord(TEquationElement* element) {
     if (element->Leaf != lkOther) return;
     auto* f = static_cast<TEquationFunction*>(element);
     const int32_t count = f->ParamCount();
-    bool whole =
-        f->FunctionIndex == sgvNPV || f->FunctionIndex == sgvFV || f->FunctionIndex == sgvPV;
+    bool whole = f->FunctionIndex == sgvNPV || f->FunctionIndex == sgvFV ||
+                 f->FunctionIndex == sgvPV || (f->KeepsHistory() && f->FunctionIndex != sgvDELAY);
     for (int32_t i = 0; i < count; ++i)
         if (!f->Param(i)) whole = true;
     if (whole) {
@@ -512,6 +540,24 @@ double TStepProgram::Execute(uint32_t from, uint32_t to) {
         case opRecordTree:
             op->Node->RecordStep();
             break;
+        case opTrigonometry:
+            stack[top] = Checked(Reporters[op - code],
+                                 Trigonometric(static_cast<int>(op->Argument), stack[top]));
+            break;
+        case opModulo: {
+            --top;
+            double r;
+            const TEvalFailure failure = Modulo(stack[top], stack[top + 1], r);
+            stack[top] = failure == efNone ? r : Failed(Reporters[op - code], failure);
+            break;
+        }
+        case opPulseTrain: {
+            top -= 3;
+            const TSimulationObject* sim = CurrentSimulation;
+            stack[top] = PulseTrain(sim ? sim->CurrentTime : 0, stack[top], stack[top + 1],
+                                    stack[top + 2], stack[top + 3]);
+            break;
+        }
         }
     }
     return top >= 0 ? stack[0] : 0;

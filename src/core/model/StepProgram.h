@@ -79,6 +79,11 @@ private:
         opDelay,
         opRecordDelay,
         opRecordTree, // Node records its own step state, and that of its parameters
+        // SIN ... ARCTAN (Argument 0 to 5) of the number on top; MODULO of the two on top
+        // (the divisor on top); PULSETRAIN of the four on top (the last time on top).
+        opTrigonometry,
+        opModulo,
+        opPulseTrain,
     };
 
     struct TOp {

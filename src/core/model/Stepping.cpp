@@ -75,6 +75,10 @@ bool HoldsStepState(const TEquationElement* element) {
     if (!function) return false;
     switch (function->FunctionIndex) {
     case sgvDELAY:
+    case sgvINIT:
+    case sgvPREVIOUS:
+    case sgvHISTORY:
+    case sgvTREND:
     case sgvNPV:
     case sgvFV:
     case sgvPV:

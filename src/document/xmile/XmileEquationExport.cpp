@@ -249,6 +249,24 @@ private:
         case sgvDIV:
             out = XFunction("SAFEDIV", a);
             break;
+        case sgvSIN:
+        case sgvCOS:
+        case sgvTAN:
+        case sgvARCSIN:
+        case sgvARCCOS:
+        case sgvARCTAN:
+        case sgvINIT:
+        case sgvPREVIOUS:
+        case sgvHISTORY:
+        case sgvTREND:
+            out = XFunction(FunctionList[index].Name, a);
+            break;
+        case sgvMODULO:
+            out = XOperation("MOD", xlProduct, arg(0), arg(1));
+            break;
+        case sgvPULSETRAIN:
+            out = PulseTrain(f, a);
+            break;
         default:
             return Refuse(index);
         }
@@ -269,6 +287,42 @@ private:
         }
         return XIf(XOperation("=", xlEqual, a[2], XAtom("0")), everyStep,
                    XFunction("PULSE", {a[0], a[1], XFunction("ABS", {a[2]})}));
+    }
+
+    // XMILE has no pulse train: the latest pulse begun by now, and no later than the last one,
+    // decides, with the arithmetic our PULSETRAIN does so that the values stay the same.
+    TXPrinted PulseTrain(const TEquationFunction& f, const std::vector<TXPrinted>& a) {
+        if (a.size() < 4) return XAtom("0");
+        const TXPrinted& first = a[0];
+        const TXPrinted& width = a[1];
+        const TXPrinted& interval = a[2];
+        const TXPrinted& last = a[3];
+        const TXPrinted tolerance = XAtom(XmileNumberText(FloatTolerance));
+        auto pulsesBefore = [&](const TXPrinted& time) {
+            const TXPrinted since =
+                XOperation("+", xlSum, XOperation("-", xlSum, time, first), tolerance);
+            return XFunction("INT", {XOperation("/", xlProduct, since, interval)});
+        };
+        const TXPrinted latest =
+            XFunction("MIN", {pulsesBefore(XAtom("TIME")), pulsesBefore(last)});
+        TXPrinted count = latest;
+        const TEquationElement* given = f.Param(2);
+        if (given && given->ElementKind() == 0) {
+            if (!(static_cast<const TEquationConstant*>(given)->Value.Number > FloatTolerance))
+                count = XAtom("0");
+        } else {
+            count = XIf(XOperation(">", xlRelation, interval, XAtom("0")), latest, XAtom("0"));
+        }
+        const TXPrinted start =
+            XOperation("+", xlSum, first, XOperation("*", xlProduct, count, interval));
+        const TXPrinted on = XOperation(
+            "AND", xlAnd,
+            XOperation("AND", xlAnd,
+                       XOperation("AND", xlAnd, XOperation(">=", xlRelation, XAtom("TIME"), first),
+                                  XOperation("<=", xlRelation, first, last)),
+                       XOperation(">=", xlRelation, XAtom("TIME"), start)),
+            XOperation("<", xlRelation, XAtom("TIME"), XOperation("+", xlSum, start, width)));
+        return XIf(on, XAtom("1"), XAtom("0"));
     }
 
     TXmileExportContext& Context;

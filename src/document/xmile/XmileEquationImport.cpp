@@ -168,9 +168,8 @@ private:
         if (op == "^") {
             out = Function("POWER", {left, right});
         } else if (op == "MOD") {
-            // The remainder takes the sign of the divisor: a - b * INT(a / b), INT rounding down.
-            out = Operation(
-                "-", left, Operation("*", right, Function("FLOOR", {Operation("/", left, right)})));
+            // The remainder takes the sign of the divisor, as MODULO's does.
+            out = Function("MODULO", {left, right});
         } else {
             out = Operation(op, left, right);
         }
@@ -210,24 +209,38 @@ private:
         }
         if (IsOneOf(f, {"SMTH1", "SMTH3", "DELAY1", "DELAY3"}))
             return PrintExpansion(node, used, out);
-        if (IsOneOf(f, {"INIT",    "PREVIOUS",  "HISTORY",     "SIN",      "COS",        "TAN",
-                        "ARCSIN",  "ARCCOS",    "ARCTAN",      "NORMAL",   "UNIFORM",    "RANDOM",
-                        "POISSON", "LOGNORMAL", "EXPRND",      "BINOMIAL", "TRIANGULAR", "WEIBULL",
-                        "BETA",    "GAMMA",     "NEGBINOMIAL", "PARETO",   "GAMMALN",    "DELAYN",
-                        "SMTHN",   "TREND",     "FORCST",      "LOOKUP",   "SIZE",       "SUM",
-                        "MEAN",    "STDDEV",    "RANK",        "PROD"}))
+        if (IsOneOf(f, {"NORMAL",   "UNIFORM",    "RANDOM",  "POISSON", "LOGNORMAL", "EXPRND",
+                        "BINOMIAL", "TRIANGULAR", "WEIBULL", "BETA",    "GAMMA",     "NEGBINOMIAL",
+                        "PARETO",   "GAMMALN",    "DELAYN",  "SMTHN",   "FORCST",    "LOOKUP",
+                        "SIZE",     "SUM",        "MEAN",    "STDDEV",  "RANK",      "PROD"}))
             return Fail(TXmileFault::Refused, "the function " + f);
+        if (f == "PREVIOUS" || f == "TREND") return PrintRecall(node, used, out);
 
         struct TSame {
             const char* Xmile;
             const char* Ours;
             size_t Low, High;
         };
-        static const TSame same[] = {{"ABS", "ABS", 1, 1},     {"EXP", "EXP", 1, 1},
-                                     {"LN", "LN", 1, 1},       {"SQRT", "SQRT", 1, 1},
-                                     {"LOG10", "LOG", 1, 1},   {"INT", "FLOOR", 1, 1},
-                                     {"MIN", "MIN", 2, 1000},  {"MAX", "MAX", 2, 1000},
-                                     {"SAFEDIV", "DIV", 2, 3}, {"DELAY", "DELAY", 2, 3}};
+        static const TSame same[] = {{"ABS", "ABS", 1, 1},
+                                     {"EXP", "EXP", 1, 1},
+                                     {"LN", "LN", 1, 1},
+                                     {"SQRT", "SQRT", 1, 1},
+                                     {"LOG10", "LOG", 1, 1},
+                                     {"INT", "FLOOR", 1, 1},
+                                     {"MIN", "MIN", 2, 1000},
+                                     {"MAX", "MAX", 2, 1000},
+                                     {"SAFEDIV", "DIV", 2, 3},
+                                     {"DELAY", "DELAY", 2, 3},
+                                     // Trigonometry, the remainder, and reading back the run.
+                                     {"SIN", "SIN", 1, 1},
+                                     {"COS", "COS", 1, 1},
+                                     {"TAN", "TAN", 1, 1},
+                                     {"ARCSIN", "ARCSIN", 1, 1},
+                                     {"ARCCOS", "ARCCOS", 1, 1},
+                                     {"ARCTAN", "ARCTAN", 1, 1},
+                                     {"MODULO", "MODULO", 2, 2},
+                                     {"INIT", "INIT", 1, 1},
+                                     {"HISTORY", "HISTORY", 2, 2}};
         for (const TSame& s : same) {
             if (f != s.Xmile) continue;
             if ((f == "MIN" || f == "MAX") && node.Args.size() == 1)
@@ -273,6 +286,18 @@ private:
         } else {
             out = Function("IF", {Operation(">", a[2], Atom("0")), Function("PULSE", a), single});
         }
+        return true;
+    }
+
+    // PREVIOUS needs its initial value; TREND's initial trend is 0 unless given.
+    bool PrintRecall(const TXmileNode& node, std::set<std::string>& used, TPrinted& out) {
+        const bool previous = node.Text == "PREVIOUS";
+        if (previous && node.Args.size() == 1)
+            return Fail(TXmileFault::Refused, "PREVIOUS without an initial value");
+        std::vector<TPrinted> a;
+        if (!Arity(node, 2, previous ? 2 : 3) || !PrintArgs(node, used, a)) return false;
+        if (a.size() == 2 && !previous) a.push_back(Atom("0"));
+        out = Function(node.Text, a);
         return true;
     }
 

@@ -100,6 +100,15 @@ const TParseCase LanguageCases[] = {
     {"TODAY()", "TODAY",
      "Incorrectly specified parameters - TODAY | Empty parameter(s) in - TODAY"},
     {"TIME()", "<none>", "Incorrectly specified variable - TIME, followed by bracketed expression"},
+    // The later built-ins and their counts.
+    {"arcTan(a) * sin(b)", "*(ARCTAN([a]),SIN([b]))", ""},
+    {"PULSETRAIN(1, 2, 3, 4)", "PULSETRAIN(1,2,3,4)", ""},
+    {"PULSETRAIN(1, 2, 3)", "PULSETRAIN(1,2,3)", "Incorrectly specified parameters - PULSETRAIN"},
+    {"PREVIOUS(a)", "PREVIOUS([a])", "Incorrectly specified parameters - PREVIOUS"},
+    {"TREND(a, 2)", "TREND([a],2)", "Incorrectly specified parameters - TREND"},
+    {"MODULO(a, b, 1)", "MODULO([a],[b],1)", "Incorrectly specified parameters - MODULO"},
+    {"INIT", "INIT", "Incorrectly specified parameters - INIT"},
+    {"HISTORY(a, b - 1)", "HISTORY([a],-([b],1))", ""},
     {"ABS(nope, x)", "ABS([x])",
      "Incorrectly specified parameters - ABS | Unknown identifier - nope | "
      "Empty parameter(s) in - ABS"},

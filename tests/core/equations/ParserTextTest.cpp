@@ -46,7 +46,16 @@ TEST(FunctionList, RowsAreInIndexOrder) {
          "(CashFlowRate, Interest%Rate [,PeriodLength, PresentValueTime])"},
         {sgvTIMESTEP, "TIMESTEP", evkNumber, 4, ""},
         {sgvTODAY, "TODAY", evkNumber, 4, ""},
+        {sgvSIN, "SIN", evkNumber, 1, "(AngleInRadians)"},
+        {sgvARCCOS, "ARCCOS", evkNumber, 1, "(InputValue -1 to 1)"},
+        {sgvPREVIOUS, "PREVIOUS", evkNumber, 1, "(InputValue, InitialValue)"},
+        {sgvPULSETRAIN, "PULSETRAIN", evkNumber, 1, "(FirstTime, Width, IntervalTime, LastTime)"},
+        {sgvTREND, "TREND", evkNumber, 1, "(InputValue, AveragingTime, InitialTrend)"},
     };
+    // New built-ins only ever join the end: stored numbers keep their meaning.
+    EXPECT_EQ(sgvTODAY, 44);
+    EXPECT_EQ(sgvSIN, 45);
+    EXPECT_EQ(FunctionCount, 57);
     for (const TRow& row : rows) {
         const TFunctionListItem& item = FunctionList[row.Index];
         EXPECT_STREQ(item.Name, row.Name);

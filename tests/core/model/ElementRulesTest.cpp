@@ -95,6 +95,7 @@ TEST(ElementRules, InsertionsTrimAroundAndPlaceTheCursor) {
         {"2 *", 3, 3, FunctionInsertion(0), "2 * PI ", 7},       // PI takes none
         {"", 0, 0, FunctionInsertion(24), " RANDOM ", 8},        // RANDOM is bare
         {"x  y", 1, 1, FunctionInsertion(13), "x AND( )y", 7},   // after is trimmed
+        {"", 0, 0, FunctionInsertion(56), " TREND( )", 8},       // the later ones take some
         {"a +", 3, 3, {"GRAPH( , 0, 1, 0)", 7}, "a + GRAPH( , 0, 1, 0)", 11},
     };
     for (const auto& c : cases) {

@@ -57,6 +57,11 @@ TEST(StepProgram, EveryValueIsWhatItsTreeGives) {
     b.Variable("Trees", "AND(Late > 1, Stock < 20) + PULSE(Late, 2, 3) + ABS(Early - Pick)",
                {"Late", "Stock", "Early", "Pick"});
     b.Variable("Zero", "1/(Stock - Stock) + 2", {"Stock"});
+    b.Variable("Later",
+               "SIN(Late) * COS(Stock) + TAN(Late) + ARCSIN(Late/20) + ARCCOS(2) + ARCTAN(Stock) + "
+               "MODULO(Late, Stock - 10) + MODULO(-Late, 3) + PULSETRAIN(1, Late/10, 2, 6) + "
+               "INIT(Late) + PREVIOUS(Late, 4) + HISTORY(Stock, TIME - 1.25) + TREND(Late, 2, 0)",
+               {"Late", "Stock"});
     ExpectTreesAgree(b, 100);
     // The failures were reported once each, under the failing element's name.
     EXPECT_FALSE(notifier.Warnings.empty());

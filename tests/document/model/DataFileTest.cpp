@@ -3,6 +3,7 @@
 #include "support/DiagramBuilder.h"
 #include "support/TempDir.h"
 
+#include "core/support/Version.h"
 #include "document/diagram/DrawingObjects.h"
 #include "document/model/DataFile.h"
 
@@ -212,6 +213,35 @@ TEST(DataFile, OldFileIsWrittenBackInTheCurrentFormat) {
     auto again = LoadText(current);
     ASSERT_TRUE(again);
     EXPECT_EQ(again->SavedText(), current);
+}
+
+TEST(DataFile, ModelsCallingLaterBuiltinsNeedTheNewerFormat) {
+    const struct {
+        const char* Equation;
+        bool Newer;
+    } cases[] = {
+        {"SIN(Trend) * 2", true},
+        {"2 * (modulo (Trend, 3))", true},
+        {"IF(Trend > 1, INIT(Trend), 0)", true},
+        {"Trend * 2 + PULSE(1, 2, 3)", false},
+        {"Trend(1)", false}, // the linked element's name wins: an error in every version
+        {"Sales Trend(1)", false},
+        {"1e-5 + DELAY(Trend, 1)", false},
+        {"", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Equation);
+        auto document = NewDocument();
+        TDiagramBuilder b(*document);
+        b.Link(*b.Element(ekVariable, "Trend", "4"), *b.Element(ekVariable, "Out", c.Equation));
+        const std::string text = document->SavedText();
+        EXPECT_EQ(text.substr(0, text.find('\r')),
+                  std::string("Quorvane\t") + (c.Newer ? ProgramVersion : BaseFormatVersion));
+        // This program reads either back as it wrote it.
+        auto again = LoadText(text);
+        ASSERT_TRUE(again);
+        EXPECT_EQ(again->SavedText(), text);
+    }
 }
 
 TEST(DataFile, VersionRuleJudgesThreeNumbers) {

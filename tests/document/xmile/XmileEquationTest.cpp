@@ -15,7 +15,14 @@ const TImportCase ImportCases[] = {
     {"b - (c - 1)", "b - (c - 1)", 2},
     {"b - c - 1", "b - c - 1", 0},
     {"b / (c * 2)", "b / (c * 2)", 0.75},
-    {"-7 MOD 3", "(-7) - 3 * FLOOR((-7) / 3)", 2},
+    {"-7 MOD 3", "MODULO(-7, 3)", 2},
+    {"MODULO(b, -2) + (b + 1) MOD c", "MODULO(b, -2) + MODULO(b + 1, c)", -1},
+    {"SIN(0) + COS(0) * 10 + TAN(0) + ARCSIN(1) * 2 + ARCTAN(0)",
+     "SIN(0) + COS(0) * 10 + TAN(0) + ARCSIN(1) * 2 + ARCTAN(0)", 10 + 3.141592653589793},
+    {"ARCCOS(c - 2)", "ARCCOS(c - 2)", 3.141592653589793 / 2},
+    {"INIT(b) + PREVIOUS(c, 5) + HISTORY(b, -1)", "INIT(b) + PREVIOUS(c, 5) + HISTORY(b, -1)", 11},
+    // The initial trend is 0 unless given.
+    {"TREND(b, 2) + TREND(b, 2, 0.5)", "TREND(b, 2, 0) + TREND(b, 2, 0.5)", 0.5},
     {"b * -c", "b * (-c)", -6},
     {"IF b > c AND NOT (c = 3) THEN 1 ELSE 0", "IF(AND(b > c, NOT(c = 3)), 1, 0)", 1},
     // NOT binds as tightly as a sign.
@@ -84,6 +91,13 @@ const char* const ExportCases[] = {
     "GRAPH(TIME, 0, 2.5, 1, 4, -2, 8, 0.5) * 2 + GRAPH(TIME / 2, 1, 1, 0, 1)",
     "GRAPH(TIME * 3, 0, 5, 10, 20, 15)",
     "(TIME > 3) + (TIME <= 5) * 2 + (TIME <> 6) * 4",
+    "SIN(TIME) + COS(TIME) * TAN(TIME / 10) + ARCSIN(TIME / 20) - ARCCOS(TIME / 30) + ARCTAN(TIME)",
+    "MODULO(TIME - 5, 3) + MODULO(TIME, -2.5) * 10",
+    "INIT(TIME + 1) + PREVIOUS(TIME, 5) + HISTORY(TIME * TIME, TIME - 1.25) + "
+    "TREND(TIME + 1, 2, 0.5)",
+    // A pulse train is spelled out.
+    "PULSETRAIN(2, 1.5, 3, 9) + PULSETRAIN(1, 1, 0, 5) * 10 + PULSETRAIN(0.5, 1, 1.5, 100) * 100",
+    "PULSETRAIN(1, 2, TIME - TIME + 2.5, 6) + PULSETRAIN(1, 0.5, TIME - TIME, 6) * 10",
 };
 
 TEST(XmileEquations, OurEquationsComputeTheSameAfterAnExportAndAnImport) {
