@@ -20,9 +20,10 @@ std::string Example(const std::string& name) {
 TEST(CliXmile, CommandsGiveTheirStatusAndMessages) {
     TTempDir folder;
     const std::string refused = (folder.Path / "refused.xmile").string();
-    WriteWholeFile(refused, "<xmile><sim_specs><start>0</start><stop>1</stop></sim_specs><model>"
-                            "<variables><aux name=\"a\"><eqn>SIN(TIME)</eqn></aux></variables>"
-                            "</model></xmile>");
+    WriteWholeFile(refused,
+                   "<xmile><sim_specs><start>0</start><stop>1</stop></sim_specs><model>"
+                   "<variables><aux name=\"a\"><eqn>FORCST(TIME, 2, 3)</eqn></aux></variables>"
+                   "</model></xmile>");
     const std::string broken = (folder.Path / "broken.xml").string();
     WriteWholeFile(broken, "<xmile><model>");
     const std::string out = (folder.Path / "out.qvf").string();
@@ -37,7 +38,7 @@ TEST(CliXmile, CommandsGiveTheirStatusAndMessages) {
         {{"import", XmileData("teacup.xmile"), out}, 0, "", true},
         {{"import", refused, out},
          1,
-         "Not imported: Element \"a\": the function SIN cannot be represented exactly in "
+         "Not imported: Element \"a\": the function FORCST cannot be represented exactly in "
          "Quorvane.\n",
          false},
         {{"import", broken, out}, 3, "Not imported: the XML is malformed at line 1", false},
@@ -62,7 +63,7 @@ TEST(CliXmile, CommandsGiveTheirStatusAndMessages) {
          2,
          "quorvane-cli: export writes an XMILE file (.xmile, .xml or .stmx), not ",
          false},
-        {{"export", refused, xmile}, 1, "Not imported: Element \"a\": the function SIN", false},
+        {{"export", refused, xmile}, 1, "Not imported: Element \"a\": the function FORCST", false},
         {{"run", XmileData("teacup.xmile"), "--drop-unsupported"},
          2,
          "quorvane-cli: unknown option '--drop-unsupported'",
