@@ -8,7 +8,7 @@ FUZZ_SECONDS ?= 60
 FUZZ_SMOKE_SECONDS ?= 20
 CMAKE_GEN  := -G Ninja
 
-.PHONY: all bootstrap configure build run test sanitize bench bench-build fuzz fuzz-build fuzz-smoke format format-check clean reference-renders screenshots
+.PHONY: all bootstrap configure build run test sanitize bench bench-build fuzz fuzz-build fuzz-smoke format format-check clean reference-renders screenshots package package-check
 
 all: build
 
@@ -43,10 +43,21 @@ sanitize: bootstrap
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
 
 # The Release build of the whole tree (benchmarks included); CI builds it so that
-# warnings only the optimiser sees cannot rot.
+# warnings only the optimiser sees cannot rot. It is also the build that is packaged, so it
+# installs into /usr.
 bench-build: bootstrap
-	cmake -S . -B $(BENCH_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DQV_BENCH=ON
+	cmake -S . -B $(BENCH_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DQV_BENCH=ON \
+	  -DCMAKE_INSTALL_PREFIX=/usr
 	cmake --build $(BENCH_BUILD) -j $(JOBS)
+
+# The Debian package of the Release build: $(BENCH_BUILD)/quorvane_<version>_amd64.deb.
+package: bench-build
+	cd $(BENCH_BUILD) && cpack -G DEB
+
+# Unpacks the package into a scratch folder and checks its files, validates its desktop,
+# file-type and metadata files, and runs the unpacked quorvane-cli on an unpacked example.
+package-check: package
+	bash scripts/package-check.sh $(BENCH_BUILD)
 
 bench: bench-build
 	@for b in $(BENCH_BUILD)/bench_*; do echo "== $$b"; QT_QPA_PLATFORM=offscreen $$b || exit 1; done

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs with apt whatever a fresh Debian 12 machine lacks to build, test,
-# fuzz and run Quorvane. Does nothing when everything is there.
+# fuzz, run and package Quorvane (the icon's pictures, the manual pages and the
+# package's checks need the last line). Does nothing when everything is there.
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
@@ -8,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang-14 libclang-rt-14-dev clang-format
   fonts-liberation xvfb locales
+  librsvg2-bin help2man desktop-file-utils appstream lintian
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -2,6 +2,7 @@
 
 #include "app/ErrorReport.h"
 #include "app/HelpWindow.h"
+#include "app/ProgramInfo.h"
 #include "app/Recovery.h"
 #include "app/TimeBar.h"
 #include "app/TimeSettings.h"
@@ -511,7 +512,7 @@ void TSimulationMainForm::ShowHelp() {
 }
 
 void TSimulationMainForm::ShowAbout() {
-    ShowMessage(TMessageKind::Information, QString("Version ") + ProgramVersion, mbOK, this);
+    ShowAboutBox(this);
 }
 
 bool TSimulationMainForm::event(QEvent* event) {

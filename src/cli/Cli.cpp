@@ -208,15 +208,18 @@ std::string CliUsage() {
                        "      them) and the sketches are left out, each listed on standard "
                        "error.\n"
                        "\n"
-                       "Options:\n"
-                       "  --help       show this help and exit\n"
-                       "  --version    show the program version and exit\n"
+                       "Exit status:\n"
+                       "  0  success\n"
+                       "  1  errors in the model, a run longer than --max-steps allows, or a "
+                       "refused\n"
+                       "     XMILE construct\n"
+                       "  2  bad usage\n"
+                       "  3  a file that cannot be read or written, or a malformed XMILE "
+                       "file\n"
                        "\n"
-                       "Exit status: 0 success, 1 errors in the model (or a run too long, or "
-                       "an XMILE\n"
-                       "construct refused), 2 bad usage, 3 a file that cannot be read or "
-                       "written (or an\n"
-                       "XMILE file that is malformed).\n");
+                       "Options:\n"
+                       "  -h, --help     show this help and exit\n"
+                       "      --version  show the program version and exit\n");
 }
 
 int CliUsageError(std::ostream& err, const std::string& problem) {
