@@ -71,6 +71,10 @@ add_custom_command(OUTPUT ${QV_GENERATED}/changelog.gz
   DEPENDS ${QV_GENERATED}/changelog VERBATIM)
 add_custom_target(changelog ALL DEPENDS ${QV_GENERATED}/changelog.gz)
 
+# Relocations read-only once loaded, as Debian's hardened builds link.
+foreach(program quorvane quorvane-cli)
+  target_link_options(${program} PRIVATE -Wl,-z,relro,-z,now)
+endforeach()
 install(TARGETS quorvane quorvane-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 file(GLOB QV_EXAMPLE_FILES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/examples/*.qvf)
 install(FILES ${QV_EXAMPLE_FILES} ${PROJECT_SOURCE_DIR}/examples/README.md
@@ -84,6 +88,8 @@ install(FILES ${QV_DATA}/quorvane-mime.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/
   RENAME quorvane.xml)
 install(FILES ${QV_GENERATED}/${QV_APP_ID}.metainfo.xml
   DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES ${QV_DATA}/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
+  RENAME quorvane)
 install(FILES ${QV_DATA}/quorvane.svg
   DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 
@@ -91,6 +97,7 @@ install(FILES ${QV_DATA}/quorvane.svg
 # binaries by dpkg-shlibdeps. Qt finds its display plugins at run time, so they are named.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME quorvane)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "Quorvane developers")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "stock-and-flow modelling of how a business develops")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
@@ -101,8 +108,7 @@ set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION [[stock-and-flow modelling of how a business develops
-Quorvane is a desktop tool for system dynamics. Resources (stocks), flows,
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION [[Quorvane is a desktop tool for system dynamics. Resources (stocks), flows,
 variables and constants are drawn on a diagram, joined by information links
 and given equations; a run shows its results on graphs, tables and value
 labels. Models can be printed, exported as PDF and exchanged with other

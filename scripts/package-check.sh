@@ -31,7 +31,8 @@ expected="$scratch/expected" actual="$scratch/actual"
     usr/share/man/man1/quorvane.1.gz usr/share/man/man1/quorvane-cli.1.gz \
     usr/share/doc/quorvane/user-guide.md usr/share/doc/quorvane/copyright \
     usr/share/doc/quorvane/changelog.gz \
-    usr/share/quorvane/examples/README.md
+    usr/share/quorvane/examples/README.md \
+    usr/share/lintian/overrides/quorvane
   ls "$root"/usr/share/metainfo/*.metainfo.xml >/dev/null || fail "no metainfo file"
   for size in 16 22 24 32 48 64 128 256; do
     echo "usr/share/icons/hicolor/${size}x${size}/apps/quorvane.png"
@@ -45,6 +46,7 @@ if ! diff -u "$expected" "$actual"; then fail "the package's files differ from t
 # The desktop files as desktops and software centres read them.
 desktop-file-validate "$root/usr/share/applications/quorvane.desktop"
 appstreamcli validate --no-net "$root"/usr/share/metainfo/*.metainfo.xml
+appstreamcli validate-tree --no-net "$root"
 grep -q '<launchable type="desktop-id">quorvane.desktop</launchable>' \
   "$root"/usr/share/metainfo/*.metainfo.xml || fail "the metainfo does not launch quorvane.desktop"
 mime="$scratch/mime"
