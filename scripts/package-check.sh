@@ -52,7 +52,7 @@ grep -q '<launchable type="desktop-id">quorvane.desktop</launchable>' \
 mime="$scratch/mime"
 mkdir -p "$mime/packages"
 cp "$root/usr/share/mime/packages/quorvane.xml" "$mime/packages/"
-update-mime-database "$mime"
+XDG_DATA_HOME="$scratch" update-mime-database "$mime"
 grep -qx '50:application/x-quorvane-model:\*\.qvf' "$mime/globs2" || fail "no *.qvf glob"
 grep -qx '50:application/x-xmile+xml:\*\.xmile' "$mime/globs2" || fail "no *.xmile glob"
 grep -qx '50:application/x-xmile+xml:\*\.stmx' "$mime/globs2" || fail "no *.stmx glob"
