@@ -6,7 +6,10 @@
 #include "app/dialogs/SeriesEntryDialogs.h"
 #include "app/dialogs/TableSetUp.h"
 #include "app/output/ResultsTable.h"
+#include "core/model/RunToEnd.h"
+#include "document/model/DataFile.h"
 #include "document/output/SeriesLists.h"
+#include "support/TempDir.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -184,9 +187,10 @@ TEST(ResultsTable, RowsOfTheRunWithLabelsAndTimesInTheHeaders) {
     EXPECT_TRUE(window.GridTable->isColumnHidden(0));
     EXPECT_FALSE(window.GridTable->horizontalHeader()->isHidden());
     EXPECT_FALSE(window.GridTable->verticalHeader()->isHidden());
-    // The stored width, and 0 for one never stored.
+    // The stored width where it is wide enough; one never stored (0) opens readable.
     EXPECT_EQ(window.GridTable->horizontalHeader()->sectionSize(1), 70);
-    EXPECT_EQ(window.GridTable->horizontalHeader()->sectionSize(2), 0);
+    EXPECT_GT(window.GridTable->horizontalHeader()->sectionSize(2),
+              window.fontMetrics().horizontalAdvance("Price (Sk)"));
     EXPECT_EQ(window.GridTable->verticalHeader()->sectionSize(2), TableGridRowHeight);
 
     // The whole grid as text, fixed rows and column included, the title first when any.
@@ -240,4 +244,43 @@ TEST(ResultsTable, ResizedColumnsAreStoredAsOneEdit) {
     EXPECT_EQ(window.Grid->columnCount(), 3);
     EXPECT_EQ(window.GridTable->horizontalHeader()->sectionSize(2), 99);
     EXPECT_EQ(f.Snapshots(), 2u) << "the widths, then the set-up";
+}
+
+// The Results Table of a real run opens with every heading and number readable; a column the
+// user made wider stays so, and only the widths the user sets are stored with the table.
+TEST(ResultsTable, ColumnsOpenWideEnoughToReadAndOnlyUserWidthsAreStored) {
+    std::string message;
+    std::unique_ptr<TDataFile> document =
+        TDataFile::LoadModelFile((ExamplesFolder() / "customer_growth.qvf").string(), message);
+    ASSERT_NE(document, nullptr) << message;
+    bool tooLong = false;
+    ASSERT_TRUE(document->Simulation->CheckModel());
+    RunToEnd(*document->Simulation, DefaultMaxSteps, tooLong);
+    TTableInstance* table = nullptr;
+    for (TOutputControlInstance* control : document->Image().OutputControls)
+        if (!table) table = dynamic_cast<TTableInstance*>(control);
+    ASSERT_NE(table, nullptr);
+    ASSERT_GE(table->ColumnCount(), 2);
+    const std::vector<int32_t> stored = table->ColumnWidths;
+    table->SetColumnWidth(1, 300); // as if the user had widened it before
+    {
+        TFormTableView window(*document, *table);
+        const QHeaderView& header = *window.GridTable->horizontalHeader();
+        const QFontMetrics metrics(window.GridTable->font());
+        const TTableGridReader& grid = window.Grid->Reader();
+        for (int c = 1; c < grid.ColumnCount(); ++c) {
+            SCOPED_TRACE(grid.Cell(0, c));
+            const int width = header.sectionSize(c);
+            for (int line : {0, 1})
+                EXPECT_GT(width, header.fontMetrics().horizontalAdvance(Q(grid.Cell(line, c))));
+            for (int64_t row : {int64_t{2}, grid.RowCount() - 1})
+                EXPECT_GT(width, metrics.horizontalAdvance(Q(grid.Cell(row, c))));
+        }
+        EXPECT_EQ(header.sectionSize(2), 300);
+        window.ButtonClose->click();
+    }
+    EXPECT_EQ(table->ColumnWidth(0), stored[0]) << "shown wider, stored as it was";
+    EXPECT_EQ(table->ColumnWidth(1), 300);
+    EXPECT_FALSE(document->IsModified);
+    EXPECT_TRUE(document->UndoStack.empty());
 }

@@ -6,6 +6,7 @@
 #include "document/model/DocumentEdits.h"
 
 #include <QAbstractButton>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPaintEvent>
@@ -116,11 +117,34 @@ TFormTableView::TFormTableView(TDataFile& document, TTableInstance& table, QWidg
     resize(std::clamp(rows->sizeHint().width() + columns->length() + frame, 300, 900), 420);
 }
 
+int TFormTableView::FittingWidth(int column) const {
+    const TTableGridReader& reader = Grid->Reader();
+    // The heading's two lines as the header draws them, margins and all.
+    int width = GridTable->horizontalHeader()->sectionSizeHint(column);
+    // The numbers of a long run are sampled evenly, the last row always among them.
+    const int64_t first = 2, rows = reader.RowCount() - first;
+    const int64_t step = std::max<int64_t>(1, rows / MaxMeasuredRows);
+    const QFontMetrics metrics(GridTable->font());
+    int text = 0;
+    for (int64_t r = first; r < reader.RowCount(); r += step)
+        text = std::max(text, metrics.horizontalAdvance(Q(reader.Cell(r, column))));
+    if (rows > 0)
+        text = std::max(text,
+                        metrics.horizontalAdvance(Q(reader.Cell(reader.RowCount() - 1, column))));
+    width = std::max(width, text + CellPadding);
+    return std::min(width, MaxFittingWidth);
+}
+
 void TFormTableView::FillTableView() {
     Grid->Refill();
     const std::vector<int32_t> widths = Grid->Reader().ColumnWidths();
-    for (size_t c = 1; c < widths.size(); ++c)
-        GridTable->horizontalHeader()->resizeSection(static_cast<int>(c), widths[c]);
+    ShownWidths.assign(widths.size(), -1);
+    // Wide enough to read, or wider where the user made a column so.
+    for (size_t c = 1; c < widths.size(); ++c) {
+        const int column = static_cast<int>(c);
+        ShownWidths[c] = std::max(widths[c], FittingWidth(column));
+        GridTable->horizontalHeader()->resizeSection(column, ShownWidths[c]);
+    }
     GridTable->setColumnHidden(0, true);
     GridTable->setRowHidden(0, true);
     GridTable->setRowHidden(1, true);
@@ -132,9 +156,14 @@ void TFormTableView::FillTableView() {
 }
 
 void TFormTableView::StoreColumnWidths() {
-    std::vector<int32_t> widths(static_cast<size_t>(Grid->columnCount()));
-    for (int c = 1; c < Grid->columnCount(); ++c)
-        widths[static_cast<size_t>(c)] = GridTable->horizontalHeader()->sectionSize(c);
+    // Only the widths the user changed: a column shown wider to fit its numbers keeps the
+    // width stored with the table (negative means unchanged).
+    std::vector<int32_t> widths(static_cast<size_t>(Grid->columnCount()), -1);
+    for (int c = 1; c < Grid->columnCount(); ++c) {
+        const auto i = static_cast<size_t>(c);
+        const int now = GridTable->horizontalHeader()->sectionSize(c);
+        if (i >= ShownWidths.size() || now != ShownWidths[i]) widths[i] = now;
+    }
     if (!ColumnWidthsDiffer(Table, widths)) return;
     TDocumentEdit edit(Document);
     edit.Touch();

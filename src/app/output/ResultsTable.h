@@ -12,6 +12,7 @@
 #include <QTableView>
 
 #include <memory>
+#include <vector>
 
 class QAbstractButton;
 class TDataFile;
@@ -70,5 +71,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The width column needs for its heading and its numbers.
+    int FittingWidth(int column) const;
+
     QAbstractButton* Corner = nullptr;
+    // The width each grid column was shown with, to tell the user's resizing.
+    std::vector<int32_t> ShownWidths;
+    static constexpr int64_t MaxMeasuredRows = 2000;
+    static constexpr int CellPadding = 12;
+    static constexpr int MaxFittingWidth = 400;
 };
