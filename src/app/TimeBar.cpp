@@ -9,7 +9,16 @@
 #include <QPainter>
 
 namespace {
-constexpr int LabelRow = 14; // height of the row of labels above the strip
+// Three rows: the view and Now labels above the strip; the start value, the strip, the stop
+// value and unit; below the strip "Start" and "Stop" at its ends with the current time
+// between them.
+constexpr int LabelRow = 14;
+constexpr int StripTop = LabelRow + 2;
+constexpr int StripHeight = 14;
+constexpr int BottomRow = StripTop + StripHeight + 1;
+constexpr int BarHeight = BottomRow + LabelRow + 1;
+constexpr int UnitMargin = 3; // the unit's distance from the right edge
+constexpr int Gap = 4;
 } // namespace
 
 TTimeBar::TTimeBar(QWidget* parent) : QWidget(parent) {
@@ -17,7 +26,7 @@ TTimeBar::TTimeBar(QWidget* parent) : QWidget(parent) {
     setAccessibleName("Time bar");
     setMinimumWidth(360);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    setFixedHeight(38);
+    setFixedHeight(BarHeight);
     QFont small = font();
     small.setPointSizeF(std::max(6.0, small.pointSizeF() - 1));
     setFont(small);
@@ -41,14 +50,16 @@ QLabel* TTimeBar::MakeLabel(const char* name, const QString& text) {
 }
 
 QRect TTimeBar::StripRect() const {
-    // Start label and value on the left; stop value and unit on the right.
     const QFontMetrics metrics(font());
-    const int left = 4 + metrics.horizontalAdvance(LabelStart->text()) + 4 +
-                     metrics.horizontalAdvance(LabelStartValue->text()) + 4;
-    const int right = width() - 4 - metrics.horizontalAdvance(LabelStop->text()) - 6 -
-                      metrics.horizontalAdvance(LabelUnit->text()) - 3 -
-                      metrics.horizontalAdvance(LabelStopValue->text()) - 2;
-    return QRect(left, LabelRow + 4, std::max(0, right - left), height() - LabelRow - 8);
+    // The start value on the left, the stop value and the unit on the right; "Start" and
+    // "Stop" are centred below the strip's ends, so half of each must fit beside it.
+    const int left = Gap + std::max(metrics.horizontalAdvance(LabelStartValue->text()) + Gap,
+                                    metrics.horizontalAdvance(LabelStart->text()) / 2);
+    const int right = width() - UnitMargin -
+                      std::max(metrics.horizontalAdvance(LabelUnit->text()) + Gap +
+                                   metrics.horizontalAdvance(LabelStopValue->text()) + 2,
+                               metrics.horizontalAdvance(LabelStop->text()) / 2);
+    return QRect(left, StripTop, std::max(0, right - left), StripHeight);
 }
 
 void TTimeBar::UpdateFrom(const TSimulationObject* simulation) {
@@ -90,38 +101,41 @@ void TTimeBar::Relayout() {
 void TTimeBar::Place() {
     const QRect strip = StripRect();
     const QFontMetrics metrics(font());
+    const int stripRowY = strip.top() + (strip.height() - metrics.height()) / 2;
     auto put = [&](QLabel* label, int x, int y) {
         label->adjustSize();
         label->move(x, y);
     };
-    const int valueY = strip.top() + (strip.height() - metrics.height()) / 2;
-    put(LabelStart, 4, valueY);
-    put(LabelStartValue, 4 + metrics.horizontalAdvance("Start") + 4, valueY);
-    LabelStop->adjustSize();
-    put(LabelStop, width() - 4 - LabelStop->width(), valueY);
-    LabelUnit->adjustSize();
-    put(LabelUnit, LabelStop->x() - 6 - LabelUnit->width(), valueY);
-    LabelStopValue->adjustSize();
-    put(LabelStopValue, LabelUnit->x() - 3 - LabelStopValue->width(), valueY);
-    auto centred = [&](QLabel* label, int x) {
+    // Centred on x from the strip's left, but never cut by the bar's edges.
+    auto centred = [&](QLabel* label, int x, int y) {
         label->adjustSize();
-        label->move(strip.left() + x - label->width() / 2, 0);
+        const int left = strip.left() + x - label->width() / 2;
+        label->move(std::clamp(left, 0, std::max(0, width() - label->width())), y);
     };
+    LabelStartValue->adjustSize();
+    put(LabelStartValue, strip.left() - Gap - LabelStartValue->width(), stripRowY);
+    LabelUnit->adjustSize();
+    put(LabelUnit, width() - UnitMargin - LabelUnit->width(), stripRowY);
+    put(LabelStopValue, strip.right() + 1 + 2, stripRowY);
+    centred(LabelStart, 0, BottomRow);
+    centred(LabelStop, strip.width(), BottomRow);
     const bool valid = Current.SpanValid;
     LabelViewStart->setVisible(valid && Current.ShowView);
     LabelViewStop->setVisible(valid && Current.ShowView);
     LabelNow->setVisible(valid && Current.ShowNow);
-    centred(LabelViewStart, Current.ViewStartX);
-    centred(LabelViewStop, Current.ViewStopX);
-    centred(LabelNow, Current.NowX);
+    centred(LabelViewStart, Current.ViewStartX, 0);
+    centred(LabelViewStop, Current.ViewStopX, 0);
+    centred(LabelNow, Current.NowX, 0);
     LabelCurrentTime->setVisible(valid && Current.ShowCurrentLabel);
     LabelCurrentTime->adjustSize();
-    // Kept between the start label and the stop label.
-    const int lowest = LabelStart->x() + LabelStart->width();
-    const int highest = std::max(lowest, strip.right() - LabelCurrentTime->width());
+    // Under the progress position, kept clear of the start value and "Start" on its left and
+    // of "Stop" on its right.
+    const int lowest =
+        std::max(LabelStartValue->geometry().right(), LabelStart->geometry().right()) + Gap;
+    const int highest = std::max(lowest, LabelStop->x() - Gap - LabelCurrentTime->width());
     const int x = std::clamp(strip.left() + Current.CurrentX - LabelCurrentTime->width() / 2,
                              lowest, highest);
-    LabelCurrentTime->move(x, strip.bottom() - metrics.height() + 2);
+    LabelCurrentTime->move(x, BottomRow);
 }
 
 void TTimeBar::paintEvent(QPaintEvent*) {

@@ -38,7 +38,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-    QSize sizeHint() const override { return {640, 38}; }
+    QSize sizeHint() const override { return {640, minimumHeight()}; }
 
 private:
     void Place();
