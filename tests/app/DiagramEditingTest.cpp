@@ -2,7 +2,9 @@
 // undoes to the same saved bytes, a model built by gestures alone runs in quorvane-cli, and the
 // faults that freed objects under the mouse or changed data behind the user's back stay mended.
 #include "app/DiagramFixture.h"
+#include "app/dialogs/ElementSetUp.h"
 #include "app/dialogs/NoteSetUp.h"
+#include "app/widgets/NumberEdit.h"
 #include "cli/Cli.h"
 #include "document/model/DiagramEdits.h"
 
@@ -14,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <QtTest/QTest>
 
 #include <sstream>
 
@@ -487,4 +490,88 @@ TEST_F(DiagramTest, NoteSetUpAppliesReopensAndTakesOneSnapshotPerChange) {
     ASSERT_NE(note, nullptr);
     EXPECT_EQ(note->Lines, (std::vector<std::string>{"First line", "Second line"}));
     EXPECT_EQ(Doc().UndoStack.size(), 1u);
+}
+
+// After Delete, Disconnect or Reset Flow Link nothing stays selected, not even what the
+// command could not remove.
+TEST_F(DiagramTest, DeleteDisconnectAndResetFlowLinkLeaveNothingSelected) {
+    struct TCase {
+        const char* Name;
+        QPoint At;
+        TPopupItem Item;
+    } cases[] = {
+        {"Delete of a group", RateAt, piDelete},
+        {"Disconnect", StockAt + QPoint(-40, 0), piDisconnect},
+        {"Reset Flow Link", InflowAt + QPoint(-60, 0), piResetFlowLink},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        StartWith(StockModel());
+        if (c.Item == piDelete) {
+            // The rate and a pipe: the pipe cannot go, only lose its ends.
+            Click(RateAt);
+            Click(StockAt + QPoint(-40, 0), Qt::ShiftModifier);
+            ASSERT_EQ(View().Selection.size(), 2u);
+        }
+        View().PreparePopupMenu(c.At);
+        ASSERT_TRUE(View().PopupActions[c.Item]->isVisible());
+        View().PopupActions[c.Item]->trigger();
+        EXPECT_TRUE(View().Selection.empty());
+        for (TDrawObject* link : Drawing().Links)
+            EXPECT_FALSE(link->Selected);
+        for (TDrawObject* shape : Drawing().Elements)
+            EXPECT_FALSE(shape->Selected);
+        EXPECT_FALSE(Drawing().GroupSelection);
+        EXPECT_FALSE(Form->ActionDelete->isEnabled());
+        Doc().IsModified = false;
+    }
+}
+
+// Each placing tool has a cursor of its own, the arrow's tip its hot spot; the hand stays for
+// hovering without a tool, and a run command takes the tool and its cursor away at once.
+TEST_F(DiagramTest, EachToolShowsItsOwnCursorUntilARunCommand) {
+    StartWith(StockModel());
+    QWidget& surface = *View().ImageMain;
+    Move(RateAt);
+    EXPECT_EQ(surface.cursor().shape(), Qt::PointingHandCursor);
+    std::vector<QImage> seen;
+    for (const char* tool :
+         {"Resource", "Flow", "Variable", "Constant", "Link", "Table", "Graph", "Note"}) {
+        SCOPED_TRACE(tool);
+        UseTool(tool);
+        Move(EmptyAt);
+        const QCursor cursor = surface.cursor();
+        ASSERT_EQ(cursor.shape(), Qt::BitmapCursor);
+        EXPECT_EQ(cursor.hotSpot(), QPoint(0, 0));
+        const QImage picture = cursor.pixmap().toImage();
+        EXPECT_TRUE(std::find(seen.begin(), seen.end(), picture) == seen.end()) << "its own";
+        seen.push_back(picture);
+        Move(RateAt);
+        EXPECT_EQ(surface.cursor().shape(), Qt::BitmapCursor) << "over a shape too";
+    }
+    ASSERT_NE(View().ActiveTool, nullptr);
+    Form->ToolButtonPlayStep->click();
+    EXPECT_EQ(View().ActiveTool, nullptr);
+    EXPECT_EQ(surface.cursor().shape(), Qt::ArrowCursor);
+    Form->StopReset();
+}
+
+// Fault: OK after a change of the graph scale alone left the shape's graph on its old scale
+// until something else repainted the diagram.
+TEST_F(DiagramTest, AGraphScaleChangedAloneIsPaintedAfterOK) {
+    StartWith(StockModel());
+    int64_t paintsAtOK = -1;
+    Hooks.OnDialog = [&](QDialog& dialog) {
+        auto& form = dynamic_cast<TFormVariable&>(dialog);
+        form.SingleEditUpperY->clear();
+        QTest::keyClicks(form.SingleEditUpperY, "750");
+        paintsAtOK = View().RefreshCount;
+        form.ButtonOK->click();
+    };
+    DoubleClick(StockAt);
+    Hooks.OnDialog = nullptr;
+    ASSERT_GE(paintsAtOK, 0);
+    EXPECT_DOUBLE_EQ(Shape("Stock")->Var()->UpperY, 750);
+    EXPECT_GT(View().RefreshCount, paintsAtOK);
+    EXPECT_TRUE(Doc().IsModified);
 }

@@ -42,6 +42,8 @@ public:
     // A diagram tool chosen on the main window; false when the view refuses it (the button
     // pops up). Clone and Find run at once.
     bool SelectTool(QToolButton* button, bool sticky);
+    // Back to plain selection: no tool, its button up, the arrow cursor.
+    void DropTool();
 
     // The document's drawing, bound to this window's surface; none without a document.
     TDrawImage* Image();
@@ -142,7 +144,6 @@ private:
     // A mouse button is held for a drag, a rectangle or a tool.
     bool GestureHeld() const { return DragArmed || ToolPressed || MarqueeActive; }
     int ToolTag() const;
-    void DropTool();
     void SetCursorFor(TDrawObject* object);
 
     // Selection, kept in the objects' Selected flags and in Selection.

@@ -112,9 +112,8 @@ void TFormMainView::DeleteSelection() {
     if (HotObject) HotObject->Highlighted = false;
     DeleteObjects(*Document, objects);
     ForgetObjects();
-    // What was not removed (the rest of the selection after Disconnect) stays selected.
-    SelectionFromImage();
-    Image()->GroupSelection = false;
+    // Nothing stays selected, not even what could not be removed (a pipe's other end).
+    ClearSelection();
     // The hover state comes back for what is now under the mouse.
     if (LastMouse.x() >= 0) MouseMove(LastMouse, Qt::NoModifier);
     RefreshView();

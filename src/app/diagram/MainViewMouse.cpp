@@ -4,6 +4,7 @@
 #include "app/diagram/MainView.h"
 
 #include "app/Utilities.h"
+#include "app/diagram/ToolCursors.h"
 #include "app/dialogs/ObjectDialogs.h"
 #include "app/widgets/DrawSurface.h"
 #include "document/model/DataFile.h"
@@ -25,19 +26,6 @@ namespace {
 int32_t AddClamped(int32_t value, int64_t delta) {
     return static_cast<int32_t>(
         std::clamp<int64_t>(static_cast<int64_t>(value) + delta, INT32_MIN / 2, INT32_MAX / 2));
-}
-
-QCursor ToolCursor(int tag) {
-    switch (tag) {
-    case dtLink:
-        return Qt::UpArrowCursor;
-    case dtTable:
-    case dtNote:
-    case dtGraph:
-        return Qt::CrossCursor;
-    default:
-        return Qt::PointingHandCursor;
-    }
 }
 
 } // namespace
@@ -425,7 +413,11 @@ void TFormMainView::OpenObjectDialog(TDrawObject* object) {
         TDialogResult result;
         do {
             result = OpenElementSetUp(document, *shape, this);
-            if (result == TDialogResult::Cancelled) break;
+            if (result == TDialogResult::Cancelled) {
+                // A graph scale changed in the dialog stays even so, and shows.
+                RefreshView();
+                break;
+            }
             // The dialog may have renamed the element: its equations follow.
             if (TVariableObject* variable = shape->Var()) {
                 const std::string renamed = variable->Identifier();
