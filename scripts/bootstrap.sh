@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-svg-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang-14 libclang-rt-14-dev clang-format
-  fonts-liberation xvfb locales
+  fonts-liberation xvfb locales poppler-utils
   librsvg2-bin help2man desktop-file-utils appstream lintian
 )
 missing=()

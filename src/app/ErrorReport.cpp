@@ -4,16 +4,28 @@
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
+#include <QMainWindow>
+#include <QStyle>
 #include <QVBoxLayout>
 
-TFormModelErrors::TFormModelErrors(QWidget* parent) : QDialog(parent, Qt::Tool) {
+#include <algorithm>
+
+// A window of its own with a minimise button, kept above the main window.
+constexpr Qt::WindowFlags ErrorLogFlags =
+    Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint;
+
+TFormModelErrors::TFormModelErrors(QWidget* parent) : QDialog(parent, ErrorLogFlags) {
     setObjectName("FormModelErrors");
     setWindowTitle("Errors");
     setModal(false);
     MemoErrors = new QPlainTextEdit(this);
     MemoErrors->setObjectName("MemoErrors");
     MemoErrors->setReadOnly(true);
-    MemoErrors->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // Long messages wrap at the window's width rather than hide behind a scroll bar.
+    MemoErrors->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    MemoErrors->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    MemoErrors->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     MemoErrors->setAccessibleName("Errors");
     QPalette palette = MemoErrors->palette();
     palette.setColor(QPalette::Text, Qt::red);
@@ -58,12 +70,33 @@ void TFormModelErrors::ShowErrors(const std::vector<std::string>& messages) {
     MemoErrors->setPlainText(lines.join('\n'));
     setWindowTitle(QString("Errors (%1)").arg(messages.size()));
     if (PopupOnNewError || ShowRequested) {
-        if (!isVisible() && parentWidget()) {
-            const QRect owner = parentWidget()->frameGeometry();
-            move(owner.center() - QPoint(width() / 2, height() / 2));
-        }
+        if (!Placed) PlaceFirstTime();
+        // A minimised log comes back for new messages.
+        setWindowState(windowState() & ~Qt::WindowMinimized);
         show();
     }
+}
+
+void TFormModelErrors::PlaceFirstTime() {
+    QWidget* owner = parentWidget();
+    if (!owner) return;
+    // In the bottom right corner of the diagram, clear of the shapes the user is drawing in
+    // the middle; where the user moves it afterwards, it stays.
+    QRect area = owner->geometry();
+    if (auto* frame = qobject_cast<QMainWindow*>(owner); frame && frame->centralWidget()) {
+        const QWidget& central = *frame->centralWidget();
+        area = QRect(central.mapToGlobal(QPoint(0, 0)), central.size());
+    }
+    // Before its first showing the window manager has not framed it yet: allow for a title.
+    QSize outer = frameGeometry().size();
+    if (outer == size())
+        outer += QSize(0, style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this));
+    const QPoint corner =
+        area.bottomRight() - QPoint(outer.width() + Margin, outer.height() + Margin);
+    const QPoint inside(std::max(area.left(), corner.x()), std::max(area.top(), corner.y()));
+    // A window's position is that of its frame, the title included.
+    move(inside);
+    Placed = true;
 }
 
 void TFormModelErrors::ClearErrors() {

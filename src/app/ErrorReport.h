@@ -25,6 +25,10 @@ public:
 
     bool PopupOnNewError = true;
     bool ShowRequested = false;
+    // Whether the log has been given its first place.
+    bool Placed = false;
+    // Its distance from the main window's edges when first placed.
+    static constexpr int Margin = 24;
 
     QPlainTextEdit* MemoErrors;
     QCheckBox* PopupChk;
@@ -42,6 +46,7 @@ protected:
     void reject() override; // Escape hides like "Hide"
 
 private:
+    void PlaceFirstTime();
     void HideByUser();
     bool HidingForEmpty = false;
 };

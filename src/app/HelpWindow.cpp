@@ -50,3 +50,16 @@ THelpWindow::THelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     layout->addWidget(Browser);
     resize(800, 760);
 }
+
+bool THelpWindow::ShowSection(const QString& heading) {
+    QTextDocument& document = *Browser->document();
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        if (block.blockFormat().headingLevel() == 0 || block.text().trimmed() != heading) continue;
+        // To the end first, so that the heading comes to the top rather than the bottom.
+        Browser->moveCursor(QTextCursor::End);
+        Browser->setTextCursor(QTextCursor(block));
+        Browser->ensureCursorVisible();
+        return true;
+    }
+    return false;
+}

@@ -9,6 +9,8 @@ class THelpWindow : public QWidget {
     Q_OBJECT
 public:
     explicit THelpWindow(QWidget* parent = nullptr);
+    // Scrolls to the first heading that reads heading; false when the guide has none.
+    bool ShowSection(const QString& heading);
 
     QTextBrowser* Browser;
 };

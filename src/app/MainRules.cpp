@@ -110,10 +110,13 @@ std::string WholeTimeText(double time) {
     return IntToStr(static_cast<int64_t>(std::trunc(time)));
 }
 
-TRunButtonStates RunButtons(bool started, bool timerRunning, bool finished) {
+TRunButtonStates RunButtons(bool started, bool timerRunning, bool finished, bool toEnd) {
     TRunButtonStates s{};
-    s.RunPressed = started && timerRunning && !finished;
+    const bool advancing = started && timerRunning && !finished;
+    s.RunPressed = advancing && !toEnd;
+    s.RunToEndPressed = advancing && toEnd;
     s.RunEnabled = !finished;
+    s.RunToEndEnabled = !finished;
     s.RunStepEnabled = !finished;
     s.BackEnabled = started;
     s.PausePressed = started && !timerRunning && !finished;

@@ -58,6 +58,8 @@ std::string WholeTimeText(double time);
 
 struct TRunButtonStates {
     bool RunPressed, RunEnabled, RunStepEnabled, BackEnabled, PausePressed, PauseEnabled;
+    bool RunToEndPressed, RunToEndEnabled;
 };
 
-TRunButtonStates RunButtons(bool started, bool timerRunning, bool finished);
+// toEnd: the advancing run is a Run to End, which presses its own button instead of Run's.
+TRunButtonStates RunButtons(bool started, bool timerRunning, bool finished, bool toEnd = false);

@@ -8,19 +8,28 @@
 #include "document/model/DataFile.h"
 
 #include <QAction>
+#include <QElapsedTimer>
 #include <QTimer>
 #include <QToolButton>
 
 namespace {
 const char* const EquationErrorsMessage = "There are errors in equations, cannot simulate";
+// The pause between ticks that end at a repaint point: the pace of an animated run.
+constexpr int PaceInterval = 10;
 } // namespace
 
 bool TSimulationMainForm::Running() const {
     return TimerSimulation->isActive();
 }
 
+void TSimulationMainForm::StartTimer(int interval) {
+    TimerSimulation->setInterval(interval);
+    TimerSimulation->start();
+}
+
 void TSimulationMainForm::StopReset() {
     TimerSimulation->stop();
+    RunningToEnd = false;
     TSimulationObject* simulation = ActiveSimulation();
     if (!simulation) return;
     if (simulation->IsStarted() && simulation->IsFinished()) MainView->KeepRunForComparison();
@@ -38,7 +47,7 @@ void TSimulationMainForm::PauseRun() {
     if (Running())
         TimerSimulation->stop();
     else if (simulation->IsStarted() && !simulation->IsFinished())
-        TimerSimulation->start();
+        StartTimer(0);
     simulation->Paused = !Running();
     UpdateTimeBar();
     RepaintActiveView();
@@ -47,6 +56,7 @@ void TSimulationMainForm::PauseRun() {
 
 void TSimulationMainForm::BackOneStep() {
     TimerSimulation->stop();
+    RunningToEnd = false;
     TSimulationObject* simulation = ActiveSimulation();
     if (!simulation) return;
     if (!simulation->AtStart)
@@ -59,6 +69,7 @@ void TSimulationMainForm::BackOneStep() {
 
 void TSimulationMainForm::RunStep() {
     TimerSimulation->stop();
+    RunningToEnd = false;
     TSimulationObject* simulation = ActiveSimulation();
     if (!simulation) return;
     simulation->Paused = true;
@@ -86,8 +97,21 @@ void TSimulationMainForm::RunStep() {
 void TSimulationMainForm::Run() {
     TSimulationObject* simulation = ActiveSimulation();
     if (!simulation) return;
+    RunningToEnd = false;
     LockEditing(true);
-    if (!simulation->IsFinished()) TimerSimulation->start();
+    // The first tick comes at once; the pace applies between the pictures.
+    if (!simulation->IsFinished() && !Running()) StartTimer(0);
+    simulation->Paused = !Running();
+    UpdateTimeBar();
+    MainView->UpdateEditActions();
+}
+
+void TSimulationMainForm::RunToEndCommand() {
+    TSimulationObject* simulation = ActiveSimulation();
+    if (!simulation) return;
+    RunningToEnd = true;
+    LockEditing(true);
+    if (!simulation->IsFinished()) StartTimer(0);
     simulation->Paused = !Running();
     UpdateTimeBar();
     MainView->UpdateEditActions();
@@ -97,22 +121,37 @@ void TSimulationMainForm::TimerSimulationTimer() {
     TimerSimulation->stop(); // a tick never overlaps the next
     TSimulationObject* simulation = ActiveSimulation();
     if (!simulation) return;
+    QElapsedTimer clock;
+    clock.start();
     if (simulation->AtStart) {
         if (!simulation->CheckModel()) {
             // Editing stays locked until Stop/Reset.
+            RunningToEnd = false;
             UpdateTimeBar();
             ShowError(EquationErrorsMessage, this);
             return;
         }
         simulation->Reset();
     }
-    if (!simulation->IsFinished()) simulation->Step();
+    // An animated run stops at each repaint point, so that every picture the user asked for
+    // is shown; otherwise the tick goes on towards the stop time until its budget is spent.
+    const bool animated = simulation->UpdateScreen && !RunningToEnd;
+    bool repaintPoint = false;
+    while (!simulation->IsFinished()) {
+        simulation->Step();
+        if (animated && ShouldRepaint(*simulation)) {
+            repaintPoint = true;
+            break;
+        }
+        if (clock.nsecsElapsed() >= TickBudgetNs) break;
+    }
     const bool finished = simulation->IsFinished();
-    if (!finished) TimerSimulation->start();
+    // Between chunks of work the queued input and paints run, then the next tick at once.
+    if (!finished) StartTimer(repaintPoint ? PaceInterval : 0);
     simulation->Paused = !Running();
     if (finished) MainView->UpdateEditActions();
     UpdateTimeBar();
-    if (ShouldRepaint(*simulation)) RepaintActiveView();
+    if (finished || repaintPoint) RepaintActiveView();
 }
 
 void TSimulationMainForm::LockEditing(bool locked) {
@@ -124,28 +163,34 @@ void TSimulationMainForm::LockEditing(bool locked) {
         recent->setEnabled(!locked);
     for (QToolButton* tool : ToolButtons)
         if (tool->property("tag").toInt() != 14) tool->setEnabled(!locked);
-    if (locked) {
-        for (int code : {acUndo, acCut, acCopy, acPaste, acDelete, acSelectAll, acPrint,
-                         acPrintPreview, acPrintSetup})
-            SetActionState(code, false, true);
-    } else {
-        MainView->UpdateEditActions();
-    }
+    // The edit and print commands follow the view, within what the run allows.
+    MainView->UpdateEditActions();
 }
 
 void TSimulationMainForm::UpdateTimeBar() {
     TSimulationObject* simulation = ActiveSimulation();
     TimeBar->UpdateFrom(simulation);
-    const TRunButtonStates states =
-        simulation ? RunButtons(simulation->IsStarted(), Running(), simulation->IsFinished())
-                   : TRunButtonStates{};
+    const TRunButtonStates states = simulation ? RunButtons(simulation->IsStarted(), Running(),
+                                                            simulation->IsFinished(), RunningToEnd)
+                                               : TRunButtonStates{};
     ToolButtonPlay->setChecked(states.RunPressed);
     ToolButtonPlay->setEnabled(simulation && states.RunEnabled);
+    ToolButtonRunToEnd->setChecked(states.RunToEndPressed);
+    ToolButtonRunToEnd->setEnabled(simulation && states.RunToEndEnabled);
     ToolButtonPlayStep->setEnabled(simulation && states.RunStepEnabled);
     ToolButtonStepBack->setEnabled(simulation && states.BackEnabled);
     ToolButtonPause->setChecked(states.PausePressed);
     ToolButtonPause->setEnabled(simulation && states.PauseEnabled);
     ToolButtonStop->setEnabled(simulation != nullptr);
+    // The menu items follow their buttons.
+    const std::pair<QAction*, QToolButton*> mirrors[] = {{ActionStopReset, ToolButtonStop},
+                                                         {ActionPauseRun, ToolButtonPause},
+                                                         {ActionBackOneStep, ToolButtonStepBack},
+                                                         {ActionRunStep, ToolButtonPlayStep},
+                                                         {ActionRun, ToolButtonPlay},
+                                                         {ActionRunToEnd, ToolButtonRunToEnd}};
+    for (const auto& [action, button] : mirrors)
+        action->setEnabled(button->isEnabled());
 }
 
 void TSimulationMainForm::RepaintActiveView() {

@@ -51,6 +51,7 @@ void TSimulationMainForm::StartUp() {
 
 void TSimulationMainForm::StopTimerForReplacement() {
     TimerSimulation->stop();
+    RunningToEnd = false;
 }
 
 void TSimulationMainForm::ReplaceDocument(std::unique_ptr<TDataFile> document) {

@@ -4,6 +4,7 @@
 #include "app/HelpWindow.h"
 #include "app/ProgramInfo.h"
 #include "app/Recovery.h"
+#include "app/SupportWindow.h"
 #include "app/TimeBar.h"
 #include "app/TimeSettings.h"
 #include "app/Utilities.h"
@@ -11,6 +12,7 @@
 #include "app/dialogs/GraphOptions.h"
 #include "app/print/PrintCommands.h"
 #include "document/model/DataFile.h"
+#include "document/model/DiagramEdits.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -29,10 +31,6 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
-
-namespace {
-constexpr const char* SupportPage = "https://quorvane.example/support";
-} // namespace
 
 TSimulationMainForm::TSimulationMainForm(const QString& commandLine, QWidget* parent)
     : QMainWindow(parent), CommandLine(commandLine.trimmed()) {
@@ -188,6 +186,15 @@ void TSimulationMainForm::BuildActions() {
     ActionLogPopup->setCheckable(true);
     ActionLogPopup->setChecked(true);
     ActionTimeSettings = MakeAction("ActionTimeSettings", "&Time Settings", "Time Settings");
+    ActionStopReset = MakeAction("ActionStopReset", "&Stop/Reset", "Stop/Reset");
+    ActionPauseRun = MakeAction("ActionPauseRun", "&Pause Run", "Pause Run");
+    ActionBackOneStep = MakeAction("ActionBackOneStep", "&Back One Step", "Back One Step");
+    ActionRunStep = MakeAction("ActionRunStep", "Run S&tep", "Run Step");
+    ActionRun = MakeAction("ActionRun", "&Run", "Run");
+    ActionRunToEnd =
+        MakeAction("ActionRunToEnd", "Run to &End",
+                   "Run to End|Computes the rest of the run at full speed and shows its end",
+                   QKeySequence(Qt::Key_F9));
     ActionHelp = MakeAction("ActionHelp", "&Help", "Help|The user guide",
                             QKeySequence(QKeySequence::HelpContents));
     ActionSupport = MakeAction("ActionSupport", "&Support", "");
@@ -262,9 +269,19 @@ void TSimulationMainForm::BuildActions() {
     connect(ActionLogPopup, &QAction::toggled, this,
             [this](bool on) { ErrorLog->SetPopupOnNewError(on); });
     Connect(ActionTimeSettings, &TSimulationMainForm::ShowTimeSettings);
+    const std::pair<QAction*, void (TSimulationMainForm::*)()> runs[] = {
+        {ActionStopReset, &TSimulationMainForm::StopReset},
+        {ActionPauseRun, &TSimulationMainForm::PauseRun},
+        {ActionBackOneStep, &TSimulationMainForm::BackOneStep},
+        {ActionRunStep, &TSimulationMainForm::RunStep},
+        {ActionRun, &TSimulationMainForm::Run},
+        {ActionRunToEnd, &TSimulationMainForm::RunToEndCommand}};
+    for (const auto& [action, command] : runs) {
+        auto run = command;
+        connect(action, &QAction::triggered, this, [this, run] { RunButtonCommand(run); });
+    }
     Connect(ActionHelp, &TSimulationMainForm::ShowHelp);
-    connect(ActionSupport, &QAction::triggered, this,
-            [this] { RunGuarded([] { Hooks().OpenUrl(SupportPage); }, this); });
+    Connect(ActionSupport, &TSimulationMainForm::ShowSupport);
     Connect(ActionAbout, &TSimulationMainForm::ShowAbout);
 }
 
@@ -296,6 +313,11 @@ void TSimulationMainForm::BuildMenus() {
     view->addAction(ActionGraphOptions);
     view->addSeparator();
     view->addActions({ActionShowErrorLog, ActionLogPopup});
+
+    QMenu* run = menuBar()->addMenu("&Run");
+    run->addActions({ActionRun, ActionRunToEnd, ActionRunStep, ActionPauseRun, ActionBackOneStep});
+    run->addSeparator();
+    run->addAction(ActionStopReset);
 
     menuBar()->addMenu("&Settings")->addAction(ActionTimeSettings);
 
@@ -383,20 +405,21 @@ void TSimulationMainForm::BuildToolBars() {
     ToolButtonPlay = MakeToolButton(simulation, "ToolButtonPlay", "", "Run");
     ToolButtonPlay->setIcon(style->standardIcon(QStyle::SP_MediaPlay));
     ToolButtonPlay->setCheckable(true);
+    ToolButtonRunToEnd = MakeToolButton(simulation, "ToolButtonRunToEnd", "", "Run to End (F9)");
+    ToolButtonRunToEnd->setIcon(style->standardIcon(QStyle::SP_MediaSeekForward));
+    ToolButtonRunToEnd->setStatusTip(ActionRunToEnd->statusTip());
+    ToolButtonRunToEnd->setAccessibleName("Run to End");
+    ToolButtonRunToEnd->setCheckable(true);
     const std::pair<QToolButton*, void (TSimulationMainForm::*)()> runs[] = {
         {ToolButtonStop, &TSimulationMainForm::StopReset},
         {ToolButtonPause, &TSimulationMainForm::PauseRun},
         {ToolButtonStepBack, &TSimulationMainForm::BackOneStep},
         {ToolButtonPlayStep, &TSimulationMainForm::RunStep},
-        {ToolButtonPlay, &TSimulationMainForm::Run}};
+        {ToolButtonPlay, &TSimulationMainForm::Run},
+        {ToolButtonRunToEnd, &TSimulationMainForm::RunToEndCommand}};
     for (const auto& [button, command] : runs) {
         auto run = command;
-        connect(button, &QToolButton::clicked, this, [this, run] {
-            RunCommand(run);
-            // After a run command the diagram is back to plain selection.
-            for (QToolButton* tool : ToolButtons)
-                tool->setChecked(false);
-        });
+        connect(button, &QToolButton::clicked, this, [this, run] { RunButtonCommand(run); });
     }
     ToolButtonTimeSettings =
         MakeToolButton(simulation, "ToolButtonTimeSettings", "Time Settings", "Time Settings");
@@ -407,12 +430,22 @@ void TSimulationMainForm::BuildToolBars() {
     simulation->addWidget(TimeBar);
 }
 
+void TSimulationMainForm::RunButtonCommand(void (TSimulationMainForm::*command)()) {
+    RunCommand(command);
+    // After a run command the diagram is back to plain selection, its cursor included.
+    for (QToolButton* tool : ToolButtons)
+        tool->setChecked(false);
+    MainView->DropTool();
+}
+
 void TSimulationMainForm::ChooseTool(QToolButton* button) {
     RestoreZoomText();
     StickyTool = QApplication::keyboardModifiers().testFlag(Qt::ControlModifier);
     for (QToolButton* other : ToolButtons)
         if (other != button) other->setChecked(false);
-    if (!ActiveDocument() || EditingLocked) {
+    // Find changes nothing, so it works during a run as the context menu's Find does.
+    const bool find = button->property("tag").toInt() == dtFind;
+    if (!ActiveDocument() || (EditingLocked && !find)) {
         button->setChecked(false);
         return;
     }
@@ -431,12 +464,12 @@ void TSimulationMainForm::SetActionState(int code, bool enabled, bool visible) {
     TSimulationObject* simulation = ActiveSimulation();
     if (!simulation) enabled = false;
     const bool started = simulation && simulation->IsStarted();
-    if (started && code >= acUndo && code <= acDelete) enabled = false;
-    // Printing needs only a drawing with something on it, whatever the view asks.
-    if (code >= acPrint && code <= acPrintSetup)
-        enabled = Document && Document->Views.Image && !Document->Image().IsEmpty();
-    if (EditingLocked && code != acZoom) enabled = false;
-    if (code >= acPrint && code <= acPrintSetup && TimerSimulation->isActive()) enabled = false;
+    // A run locks the commands that change the model; the view's own rule decides the rest.
+    if ((started || EditingLocked) && code >= acUndo && code <= acDelete) enabled = false;
+    // Select All takes what a click would: nothing while a continuous run advances.
+    if (code == acSelectAll && (Running() || !EditingAllowed())) enabled = false;
+    // A paused or finished run prints as it stands; only an advancing one cannot.
+    if (code >= acPrint && code <= acPrintSetup && Running()) enabled = false;
     if (code == acPrint) ActionExportPdf->setEnabled(enabled);
     QAction* actions[] = {ActionUndo,         ActionCut,       ActionCopy, ActionPaste,
                           ActionDelete,       ActionSelectAll, nullptr,    ActionPrint,
@@ -511,6 +544,24 @@ void TSimulationMainForm::ShowHelp() {
     HelpWindow->activateWindow();
 }
 
+void TSimulationMainForm::ShowSupport() {
+    if (!SupportWindow) {
+        SupportWindow = new TFormSupport(this);
+        connect(SupportWindow, &TFormSupport::TroubleshootingRequested, this, [this] {
+            RunGuarded(
+                [this] {
+                    ShowHelp();
+                    HelpWindow->ShowSection("Troubleshooting");
+                },
+                this);
+        });
+    }
+    SupportWindow->Fill(GatherSupportFacts(Recovery->Folder));
+    SupportWindow->show();
+    SupportWindow->raise();
+    SupportWindow->activateWindow();
+}
+
 void TSimulationMainForm::ShowAbout() {
     ShowAboutBox(this);
 }
@@ -557,6 +608,7 @@ void TSimulationMainForm::closeEvent(QCloseEvent* event) {
     if (close) {
         ErrorLog->hide();
         if (HelpWindow) HelpWindow->close();
+        if (SupportWindow) SupportWindow->close();
         event->accept();
     } else {
         event->ignore();

@@ -20,6 +20,7 @@ class QToolButton;
 class TDataFile;
 class TFormMainView;
 class TFormModelErrors;
+class TFormSupport;
 class TFormTimeSettings;
 class THelpWindow;
 class TRecovery;
@@ -67,6 +68,10 @@ public:
     void BackOneStep();
     void RunStep();
     void Run();
+    // "Run to End": the rest of the run in budgeted ticks, painted once at its end.
+    void RunToEndCommand();
+    // One tick: the steps up to the next repaint point, or towards the stop time, within
+    // TickBudgetNs of work.
     void TimerSimulationTimer();
     void LockEditing(bool locked);
     void UpdateTimeBar();
@@ -101,11 +106,17 @@ public:
     std::unique_ptr<TDataFile> Document;
     bool EditingLocked = false;
     bool StickyTool = false;
+    // The advancing run is a Run to End: no repaint before the end. Pause keeps it, so
+    // that resuming goes on to the end; the other run commands end it.
+    bool RunningToEnd = false;
+    // The work one tick may do before it lets the user interface run again.
+    int64_t TickBudgetNs = 15'000'000;
 
     TFormMainView* MainView = nullptr;
     TFormModelErrors* ErrorLog = nullptr;
     TFormTimeSettings* TimeSettings = nullptr;
     THelpWindow* HelpWindow = nullptr;
+    TFormSupport* SupportWindow = nullptr;
     std::unique_ptr<TRecovery> Recovery;
     TTimeBar* TimeBar = nullptr;
     QTimer* TimerSimulation = nullptr;
@@ -141,6 +152,13 @@ public:
     QAction* ActionShowErrorLog = nullptr;
     QAction* ActionLogPopup = nullptr;
     QAction* ActionTimeSettings = nullptr;
+    // The "Run" menu: the run buttons' commands, and Run to End's shortcut.
+    QAction* ActionStopReset = nullptr;
+    QAction* ActionPauseRun = nullptr;
+    QAction* ActionBackOneStep = nullptr;
+    QAction* ActionRunStep = nullptr;
+    QAction* ActionRun = nullptr;
+    QAction* ActionRunToEnd = nullptr;
     QAction* ActionHelp = nullptr;
     QAction* ActionSupport = nullptr;
     QAction* ActionAbout = nullptr;
@@ -150,6 +168,7 @@ public:
     QToolButton* ToolButtonStepBack = nullptr;
     QToolButton* ToolButtonPlayStep = nullptr;
     QToolButton* ToolButtonPlay = nullptr;
+    QToolButton* ToolButtonRunToEnd = nullptr;
     QToolButton* ToolButtonTimeSettings = nullptr;
     std::vector<QToolButton*> ToolButtons; // the diagram tools
 
@@ -172,8 +191,13 @@ private:
     void ShowDocumentZoom();
     void StopTimerForReplacement();
     void ChooseTool(QToolButton* button);
+    // A run command from its button or menu item; afterwards the diagram is back to plain
+    // selection.
+    void RunButtonCommand(void (TSimulationMainForm::*command)());
+    void StartTimer(int interval);
 
 public:
     void ShowHelp();
+    void ShowSupport();
     void ShowAbout();
 };

@@ -2,13 +2,22 @@
 #include "app/ErrorReport.h"
 #include "app/HelpWindow.h"
 #include "app/MainFormFixture.h"
+#include "app/SupportWindow.h"
 #include "app/TimeSettings.h"
 #include "app/widgets/NumberEdit.h"
+#include "core/support/Version.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
+#include <QGuiApplication>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QSysInfo>
+#include <QTextBlock>
 #include <QTextBrowser>
 
 #include <filesystem>
@@ -66,6 +75,40 @@ TEST_F(MainFormTest, ErrorLogShowsHidesAndCountsAsTheChecksGo) {
     Form->ActionShowErrorLog->trigger();
     EXPECT_FALSE(log.isVisible());
     EXPECT_TRUE(Form->ActionShowErrorLog->isEnabled());
+}
+
+// The log first appears in the main window's bottom right corner, away from the shapes in
+// the middle; afterwards it keeps the place the user gave it, wraps long messages and can be
+// minimised, coming back for new messages.
+TEST_F(MainFormTest, ErrorLogFirstAppearsBottomRightThenStaysWhereMoved) {
+    Start();
+    Form->setGeometry(100, 80, 1000, 700);
+    Form->show();
+    TFormModelErrors& log = *Form->ErrorLog;
+    EXPECT_TRUE(log.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+    Form->LoadModel(Q(WriteModel("cycles.qvf", TwoCycles)), false);
+    ASSERT_TRUE(log.isVisible());
+    const QRect owner = Form->geometry();
+    EXPECT_TRUE(owner.contains(log.frameGeometry())) << "inside the main window";
+    EXPECT_GT(log.x(), owner.center().x());
+    EXPECT_GT(log.y(), owner.center().y());
+
+    log.MemoErrors->setPlainText(QString("A long message ").repeated(40));
+    QApplication::processEvents();
+    EXPECT_EQ(log.MemoErrors->horizontalScrollBar()->maximum(), 0) << "wrapped, not scrolled";
+
+    log.move(150, 120);
+    log.ButtonHide->click();
+    Form->RunStep();
+    EXPECT_EQ(TakeMessages(), QStringList{"There are errors in equations, cannot simulate"});
+    ASSERT_TRUE(log.isVisible());
+    EXPECT_EQ(log.pos(), QPoint(150, 120));
+    log.showMinimized();
+    Form->StopReset();
+    Form->RunStep();
+    EXPECT_EQ(TakeMessages(), QStringList{"There are errors in equations, cannot simulate"});
+    EXPECT_FALSE(log.windowState().testFlag(Qt::WindowMinimized));
+    Form->StopReset();
 }
 
 TEST_F(MainFormTest, TimeSettingsRefusesEntriesInOrderAndRounds) {
@@ -208,8 +251,30 @@ TEST_F(MainFormTest, HelpShowsTheBuiltInUserGuide) {
     EXPECT_TRUE(text.contains("Quorvane")) << text.left(200).toStdString();
     for (const char* name : {"DELAY", "GRAPH", "NPV", "STARTTIME", "TODAY", "quorvane-cli"})
         EXPECT_TRUE(text.contains(name)) << name;
+}
+
+// Help > Support names what a problem report needs, copies it, and leads to the guide's
+// troubleshooting section; it opens no web page.
+TEST_F(MainFormTest, SupportShowsWhatAReportNeedsAndCopiesIt) {
+    Start();
     Form->ActionSupport->trigger();
-    EXPECT_EQ(Hooks.Urls.size(), 1);
+    ASSERT_NE(Form->SupportWindow, nullptr);
+    EXPECT_TRUE(Form->SupportWindow->isVisible());
+    const QString text = Form->SupportWindow->MemoFacts->toPlainText();
+    for (const QString& fact :
+         {QString("Quorvane version: ") + ProgramVersion, QString("Qt version: ") + qVersion(),
+          QSysInfo::kernelType(), Form->Recovery->Folder,
+          QSettings("Quorvane", "Quorvane Desktop").fileName()})
+        EXPECT_TRUE(text.contains(fact)) << fact.toStdString() << " in " << text.toStdString();
+    QGuiApplication::clipboard()->clear();
+    Form->SupportWindow->ButtonCopy->click();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), text);
+    Form->SupportWindow->ButtonTroubleshooting->click();
+    ASSERT_NE(Form->HelpWindow, nullptr);
+    EXPECT_TRUE(Form->HelpWindow->isVisible());
+    EXPECT_TRUE(Form->HelpWindow->ShowSection("Troubleshooting")) << "the guide has the section";
+    EXPECT_EQ(Form->HelpWindow->Browser->textCursor().block().text(), "Troubleshooting");
+    EXPECT_TRUE(Hooks.Urls.isEmpty());
 }
 
 TEST(NumberEdit, KeepsItsExactValueUntilEditedAndReadsOnlyDots) {

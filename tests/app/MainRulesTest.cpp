@@ -173,17 +173,34 @@ TEST(TimeBarLayout, DamagedTimesNeverDivideByZeroOrLeaveTheStrip) {
 TEST(RunRules, ButtonStatesOverTheRunsLife) {
     struct TCase {
         const char* State;
-        bool Started, Timer, Finished;
+        bool Started, Timer, Finished, ToEnd;
         TRunButtonStates Expected;
     } cases[] = {
-        // Run pressed/enabled, Run Step, Back, Pause pressed/enabled.
-        {"reset", false, false, false, {false, true, true, false, false, false}},
-        {"running", true, true, false, {true, true, true, true, false, true}},
-        {"paused", true, false, false, {false, true, true, true, true, true}},
-        {"finished", true, false, true, {false, false, false, true, false, false}},
+        // Run pressed/enabled, Run Step, Back, Pause pressed/enabled, Run to End
+        // pressed/enabled.
+        {"reset",
+         false,
+         false,
+         false,
+         false,
+         {false, true, true, false, false, false, false, true}},
+        {"running", true, true, false, false, {true, true, true, true, false, true, false, true}},
+        {"running to end",
+         true,
+         true,
+         false,
+         true,
+         {false, true, true, true, false, true, true, true}},
+        {"paused", true, false, false, true, {false, true, true, true, true, true, false, true}},
+        {"finished",
+         true,
+         false,
+         true,
+         true,
+         {false, false, false, true, false, false, false, false}},
     };
     for (const TCase& c : cases) {
-        const TRunButtonStates s = RunButtons(c.Started, c.Timer, c.Finished);
+        const TRunButtonStates s = RunButtons(c.Started, c.Timer, c.Finished, c.ToEnd);
         const TRunButtonStates& e = c.Expected;
         EXPECT_EQ(s.RunPressed, e.RunPressed) << c.State;
         EXPECT_EQ(s.RunEnabled, e.RunEnabled) << c.State;
@@ -191,5 +208,7 @@ TEST(RunRules, ButtonStatesOverTheRunsLife) {
         EXPECT_EQ(s.BackEnabled, e.BackEnabled) << c.State;
         EXPECT_EQ(s.PausePressed, e.PausePressed) << c.State;
         EXPECT_EQ(s.PauseEnabled, e.PauseEnabled) << c.State;
+        EXPECT_EQ(s.RunToEndPressed, e.RunToEndPressed) << c.State;
+        EXPECT_EQ(s.RunToEndEnabled, e.RunToEndEnabled) << c.State;
     }
 }

@@ -7,6 +7,7 @@
 #include "app/print/PrintCommands.h"
 #include "app/widgets/NumberEdit.h"
 #include "document/output/PrintLayout.h"
+#include "document/output/TableDrawing.h"
 #include "support/DiagramBuilder.h"
 #include "support/PixelKit.h"
 
@@ -20,6 +21,7 @@
 #include <QPlainTextEdit>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -378,4 +380,109 @@ TEST_F(PrintTest, PropertiesStoreWhatChangedAndNotesSurviveSaveAndReload) {
     EXPECT_EQ(reloaded->Notes, document.Notes);
     EXPECT_EQ(reloaded->Company, "Acme");
     CurrentSimulation = Form->ActiveSimulation();
+}
+
+namespace {
+
+// The text of a PDF file as a reader would copy it.
+QString PdfText(const QString& fileName) {
+    QProcess pdftotext;
+    pdftotext.start("pdftotext", {"-layout", fileName, "-"});
+    if (!pdftotext.waitForFinished(60000) || pdftotext.exitCode() != 0) {
+        ADD_FAILURE() << "pdftotext (poppler-utils, installed by make bootstrap) failed on "
+                      << fileName.toStdString();
+        return {};
+    }
+    return QString::fromUtf8(pdftotext.readAllStandardOutput());
+}
+
+// Every simulated value of the model, element by element.
+std::vector<std::vector<double>> SimulatedValues(const TSimulationObject& model) {
+    std::vector<std::vector<double>> values;
+    for (const TVariableObject* element : model.Variables) {
+        values.emplace_back();
+        for (const auto& point : element->Simulated.Points)
+            values.back().push_back(point.Value);
+    }
+    return values;
+}
+
+} // namespace
+
+TEST_F(PrintTest, AFinishedRunPrintsWithItsResults) {
+    Start();
+    Form->LoadModel(Q((ExamplesFolder() / "customer_growth.qvf").string()), false);
+    Form->RunToEndCommand();
+    while (Form->TimerSimulation->isActive())
+        Form->TimerSimulationTimer();
+    ASSERT_TRUE(Form->ActiveDocument()->Simulation->IsFinished());
+    ASSERT_TRUE(Form->ActionExportPdf->isEnabled());
+    TTableInstance* table = nullptr;
+    for (TOutputControlInstance* control : Image().OutputControls)
+        if (!table) table = dynamic_cast<TTableInstance*>(control);
+    ASSERT_NE(table, nullptr);
+    // The diagram's table ends with the row of the stop time.
+    const TTableGridReader grid(*table);
+    const int64_t last = grid.RowCount() - 1;
+    ASSERT_EQ(grid.Cell(last, 0), "36.000");
+
+    const QString pdf = Q(Temp / "finished.pdf");
+    Hooks.FileNames.push_back(pdf);
+    Form->ActionExportPdf->trigger();
+    const QString text = PdfText(pdf);
+    QString lastRow;
+    for (const QString& line : text.split('\n'))
+        if (line.trimmed().startsWith("36.000 ")) lastRow = line.simplified();
+    QStringList expected;
+    for (int c = 0; c < grid.ColumnCount(); ++c)
+        expected << Q(grid.Cell(last, c));
+    EXPECT_EQ(lastRow, expected.join(' ')) << text.toStdString();
+    EXPECT_FALSE(Form->ActiveDocument()->IsModified);
+}
+
+TEST_F(PrintTest, PrintingAPausedRunLeavesTheRunAsItWas) {
+    Start();
+    const QString model = Q((ExamplesFolder() / "customer_growth.qvf").string());
+    auto runToEnd = [this] {
+        Form->RunToEndCommand();
+        while (Form->TimerSimulation->isActive())
+            Form->TimerSimulationTimer();
+        return SimulatedValues(*Form->ActiveDocument()->Simulation);
+    };
+    Form->LoadModel(model, false);
+    const auto unprinted = runToEnd();
+
+    Form->LoadModel(model, false);
+    Form->ActiveDocument()->Simulation->RunStepInterval = 20;
+    Form->RunStep();
+    Form->RunStep();
+    ASSERT_DOUBLE_EQ(Form->ActiveDocument()->Simulation->CurrentTime, 10);
+    ASSERT_TRUE(Form->ActionPrint->isEnabled());
+    const QString printed = Q(Temp / "printed.pdf");
+    PrintTo(printed);
+    Form->ActionPrint->trigger();
+    Hooks.FileNames.push_back(Q(Temp / "exported.pdf"));
+    Form->ActionExportPdf->trigger();
+    // A page set-up made meanwhile is an edit of its own.
+    Hooks.OnDialog = [](QDialog& dialog) {
+        auto& setup = dynamic_cast<TFormPageSetup&>(dialog);
+        setup.RadioButtonPortrait->setChecked(true);
+        setup.ButtonOK->click();
+    };
+    Form->ActionPrintSetup->trigger();
+    EXPECT_EQ(Image().Orientation, 0);
+    // The table's rows run every 3 months: up to the paused time and no further.
+    const QString text = PdfText(printed);
+    EXPECT_TRUE(text.contains(QRegularExpression("\\s9\\.000\\s"))) << text.toStdString();
+    EXPECT_FALSE(text.contains(QRegularExpression("\\s12\\.000\\s"))) << text.toStdString();
+    EXPECT_TRUE(Form->ActiveDocument()->Simulation->Paused);
+    EXPECT_DOUBLE_EQ(Form->ActiveDocument()->Simulation->CurrentTime, 10);
+    EXPECT_EQ(runToEnd(), unprinted);
+    // Undone after the run, the set-up goes and no half run comes back with it.
+    Form->StopReset();
+    Form->ActionUndo->trigger();
+    EXPECT_EQ(Image().Orientation, 1);
+    for (const auto& values : SimulatedValues(*Form->ActiveDocument()->Simulation))
+        EXPECT_TRUE(values.empty());
+    EXPECT_TRUE(TakeMessages().isEmpty());
 }

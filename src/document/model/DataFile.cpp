@@ -275,6 +275,11 @@ void TDataFile::PushUndo() {
         GlobalLinkManager.Clear();
         throw;
     }
+    // Undo is reached only once Stop/Reset has emptied the results, so an edit made during
+    // a run (its page set-up, say) must not bring half a run back with it.
+    if (Simulation->IsStarted())
+        for (TVariableObject* element : snapshot->Simulation->Variables)
+            element->Simulated.Clear();
     UndoStack.push_back(std::move(snapshot));
 }
 
