@@ -1,26 +1,33 @@
 // Pictures of the real main window for the user guide and for reviewers without a desktop:
 // opens each example, runs it to its end and saves the window; saves the set-up windows and
-// the context menu of the first example with a sketch; then breaks a model and saves the
-// error log. Usage: quorvane-screenshots EXAMPLES_FOLDER IMAGES_FOLDER
+// the context menu of the first example with a sketch, the tools' cursors and the Support
+// window; then draws a first link and breaks a model, saving the error log each time.
+// Usage: quorvane-screenshots EXAMPLES_FOLDER IMAGES_FOLDER
 #include "app/ErrorReport.h"
 #include "app/Recovery.h"
 #include "app/SimulationMain.h"
+#include "app/SupportWindow.h"
 #include "app/Utilities.h"
 #include "app/diagram/MainView.h"
+#include "app/diagram/ToolCursors.h"
 #include "app/dialogs/ElementSetUp.h"
 #include "app/dialogs/GraphSetUp.h"
 #include "app/output/ResultsTable.h"
 #include "app/print/PageSetup.h"
+#include "app/widgets/DrawSurface.h"
 #include "document/diagram/DrawingObjects.h"
 #include "document/model/DataFile.h"
+#include "document/model/DiagramEdits.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLocale>
 #include <QMenu>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -75,6 +82,23 @@ bool SaveWindow(QWidget& window, const QString& file) {
     return saved;
 }
 
+// Loads an example and shows its path as the project names it, not where this copy of the
+// project happens to be.
+void LoadExample(TSimulationMainForm& form, const QDir& examples, const QString& name) {
+    const QString path = examples.filePath(name);
+    form.LoadModel(path, false);
+    form.StatusFile->setText(QDir(examples.absoluteFilePath("..")).relativeFilePath(path));
+}
+
+// A window grabbed with its tool windows where they stand over it.
+QPixmap GrabWithOver(QWidget& window, const std::vector<QWidget*>& over) {
+    QPixmap picture = window.grab();
+    QPainter painter(&picture);
+    for (QWidget* widget : over)
+        if (widget->isVisible()) painter.drawPixmap(widget->pos() - window.pos(), widget->grab());
+    return picture;
+}
+
 template <class T> T* FirstControl(TDataFile& document) {
     for (TOutputControlInstance* control : document.Image().OutputControls)
         if (auto* found = dynamic_cast<T*>(control)) return found;
@@ -95,14 +119,14 @@ bool SaveSetUpWindows(TSimulationMainForm& form, TUnattendedHooks& hooks, const 
     TDataFile* document = nullptr;
     TVariableObject* sketched = nullptr;
     for (const QString& name : examples.entryList({"*.qvf"}, QDir::Files, QDir::Name)) {
-        form.LoadModel(examples.filePath(name), false);
+        LoadExample(form, examples, name);
         document = form.ActiveDocument();
         sketched = FirstElement(*document, [](auto& e) { return !e.Sketched.IsEmpty(); });
         if (sketched) break;
     }
     if (!sketched) return true;
     bool ok = true;
-    form.Run();
+    form.RunToEndCommand();
     while (form.TimerSimulation->isActive())
         form.TimerSimulationTimer();
     if (auto* table = FirstControl<TTableInstance>(*document)) {
@@ -164,6 +188,78 @@ bool SaveSetUpWindows(TSimulationMainForm& form, TUnattendedHooks& hooks, const 
     return ok;
 }
 
+// Each tool's cursor over the same part of the diagram, named below it.
+bool SaveToolCursors(TSimulationMainForm& form, const QString& images) {
+    const std::pair<const char*, int> tools[] = {{"Resource", dtResource}, {"Flow", dtFlow},
+                                                 {"Variable", dtVariable}, {"Constant", dtConstant},
+                                                 {"Link", dtLink},         {"Table", dtTable},
+                                                 {"Graph", dtGraph},       {"Note", dtNote}};
+    Settle();
+    const QPixmap diagram = form.MainView->ImageMain->grab();
+    constexpr int CellWidth = 110, CellHeight = 84, Columns = 4;
+    QPixmap sheet(CellWidth * Columns, CellHeight * 2);
+    sheet.fill(Qt::white);
+    QPainter painter(&sheet);
+    // Beside the first shape, where a user would point to place the next one.
+    QPoint at(diagram.width() / 2, diagram.height() / 3);
+    const TDrawImage& image = form.ActiveDocument()->Image();
+    if (image.Elements.Count() > 0) at = image.Elements[0]->HitRect.ToQRect().center();
+    const QRect area(at.x() - 10, at.y() - (CellHeight - 18) / 2, CellWidth, CellHeight - 18);
+    for (int i = 0; i < 8; ++i) {
+        const QPoint cell((i % Columns) * CellWidth, (i / Columns) * CellHeight);
+        painter.drawPixmap(cell, diagram.copy(area));
+        const QCursor cursor = ToolCursor(tools[i].second);
+        painter.drawPixmap(cell + QPoint(CellWidth / 2, (CellHeight - 18) / 2) - cursor.hotSpot(),
+                           cursor.pixmap());
+        painter.setPen(Qt::black);
+        painter.drawText(QRect(cell.x(), cell.y() + CellHeight - 18, CellWidth, 18),
+                         Qt::AlignCenter, tools[i].first);
+        painter.setPen(QColor(200, 200, 200));
+        painter.drawRect(QRect(cell, QSize(CellWidth - 1, CellHeight - 1)));
+    }
+    painter.end();
+    return Write(sheet, images + "/tool-cursors.png");
+}
+
+// Help > Support, with the folders a user of the program would see rather than this run's
+// scratch folders.
+bool SaveSupportWindow(TSimulationMainForm& form, const QString& images) {
+    form.ShowSupport();
+    TFormSupport& window = *form.SupportWindow;
+    QStandardPaths::setTestModeEnabled(false);
+    const QString home = QDir::homePath();
+    auto shorten = [&](QString path) {
+        if (path.startsWith(home)) path.replace(0, home.size(), "~");
+        return path;
+    };
+    TSupportFacts facts = GatherSupportFacts(
+        shorten(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + "/recovery"));
+    facts.SettingsFile = shorten(facts.SettingsFile);
+    QStandardPaths::setTestModeEnabled(true);
+    window.Fill(facts);
+    const bool ok = Save(window, images + "/support.png");
+    window.close();
+    return ok;
+}
+
+// A new model with a constant and a variable joined by a link that no equation uses yet:
+// the check's first message, and where the log shows it.
+bool SaveFirstLinkErrorLog(TSimulationMainForm& form, const QString& images) {
+    form.NewModel();
+    TDataFile& document = *form.ActiveDocument();
+    TVariableInstance* price = PlaceElement(document, dtConstant, 260, 200);
+    TVariableInstance* sales = PlaceElement(document, dtVariable, 460, 220);
+    price->Var()->Name = "Price";
+    sales->Var()->Name = "Sales";
+    PlaceLink(document, {260, 200}, price, sales, {460, 220});
+    form.MainView->RefreshView();
+    Settle();
+    const bool ok =
+        Write(GrabWithOver(form, {form.ErrorLog}), images + "/error-log-first-link.png");
+    document.IsModified = false;
+    return ok;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -192,7 +288,7 @@ int main(int argc, char* argv[]) {
         form.resize(1280, 1000);
         form.StartUp();
         for (const QString& name : examples.entryList({"*.qvf"}, QDir::Files, QDir::Name)) {
-            form.LoadModel(examples.filePath(name), false);
+            LoadExample(form, examples, name);
             form.Run();
             while (form.TimerSimulation->isActive())
                 form.TimerSimulationTimer();
@@ -200,9 +296,12 @@ int main(int argc, char* argv[]) {
             form.StopReset();
         }
         ok = SaveSetUpWindows(form, hooks, examples, images) && ok;
+        ok = SaveToolCursors(form, images) && ok;
+        ok = SaveSupportWindow(form, images) && ok;
+        ok = SaveFirstLinkErrorLog(form, images) && ok;
         // A model with errors: an equation that does not parse and one that leaves its
         // links unused.
-        form.LoadModel(examples.filePath("investment.qvf"), false);
+        LoadExample(form, examples, "investment.qvf");
         TSimulationObject& simulation = *form.ActiveDocument()->Simulation;
         bool brokeParse = false, brokeLinks = false;
         for (TVariableObject* element : simulation.Variables) {
@@ -219,7 +318,6 @@ int main(int argc, char* argv[]) {
         }
         form.Run();
         form.TimerSimulationTimer();
-        form.ErrorLog->move(form.geometry().center());
         ok = Save(*form.ErrorLog, images + "/error-log.png") && ok;
         form.StopReset();
         form.ActiveDocument()->IsModified = false;
