@@ -23,7 +23,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     TDataFile& document = *imported.Document;
     std::string why;
     if (!document.Image().Validate(why)) std::abort();
-    document.Simulation->CheckModel();
+    // A few steps of a run: the integration method and non-negative elements at work.
+    TSimulationObject& model = *document.Simulation;
+    if (model.CheckModel()) {
+        model.Reset();
+        for (int step = 0; step < 40 && !model.IsFinished(); ++step)
+            model.Step();
+        for (TVariableObject* element : model.Variables)
+            if (element->NonNegative && element->Kind == ekResource && element->Value < 0 &&
+                element->Simulated.Points.front().Value >= 0)
+                std::abort();
+    }
 
     // What the import built saves and loads like any model.
     std::string message;

@@ -48,6 +48,12 @@ TFormTimeSettings::TFormTimeSettings(QWidget* parent) : QDialog(parent) {
     ComboBoxTimeUnits->addItems({"Hours", "Days", "Weeks", "Months", "Quarters", "Years"});
     ComboBoxTimeUnits->setAccessibleName("Time Units");
     simForm->addRow("Time Units:", ComboBoxTimeUnits);
+    ComboBoxIntegrationMethod = new QComboBox;
+    ComboBoxIntegrationMethod->setObjectName("ComboBoxIntegrationMethod");
+    for (const char* method : IntegrationMethodNames)
+        ComboBoxIntegrationMethod->addItem(method);
+    ComboBoxIntegrationMethod->setAccessibleName("Integration Method");
+    simForm->addRow("Integration Method:", ComboBoxIntegrationMethod);
     EditRunStepInterval =
         AddNumber(simForm, "Run Step Interval (Time-Steps):", "EditRunStepInterval", true);
 
@@ -85,6 +91,7 @@ TFormTimeSettings::TFormTimeSettings(QWidget* parent) : QDialog(parent) {
         TimeStepEdited = true;
     });
     connect(ComboBoxTimeUnits, &QComboBox::currentTextChanged, this, changed);
+    connect(ComboBoxIntegrationMethod, &QComboBox::currentIndexChanged, this, changed);
     connect(CheckBoxUpdateScreen, &QCheckBox::toggled, this, changed);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(buttons, &QDialogButtonBox::accepted, this, [this] {
@@ -98,17 +105,23 @@ TFormTimeSettings::TFormTimeSettings(QWidget* parent) : QDialog(parent) {
 
 void TFormTimeSettings::Fill(const TSimulationObject& simulation) {
     Target = const_cast<TSimulationObject*>(&simulation);
-    const QSignalBlocker blockers[] = {
-        QSignalBlocker(EditStartTime),       QSignalBlocker(EditStopTime),
-        QSignalBlocker(ComboBoxTimeStep),    QSignalBlocker(ComboBoxTimeUnits),
-        QSignalBlocker(EditRunStepInterval), QSignalBlocker(EditViewStart),
-        QSignalBlocker(EditViewStop),        QSignalBlocker(EditNow),
-        QSignalBlocker(EditUpdateInterval),  QSignalBlocker(CheckBoxUpdateScreen)};
+    const QSignalBlocker blockers[] = {QSignalBlocker(EditStartTime),
+                                       QSignalBlocker(EditStopTime),
+                                       QSignalBlocker(ComboBoxTimeStep),
+                                       QSignalBlocker(ComboBoxTimeUnits),
+                                       QSignalBlocker(EditRunStepInterval),
+                                       QSignalBlocker(EditViewStart),
+                                       QSignalBlocker(EditViewStop),
+                                       QSignalBlocker(EditNow),
+                                       QSignalBlocker(EditUpdateInterval),
+                                       QSignalBlocker(CheckBoxUpdateScreen),
+                                       QSignalBlocker(ComboBoxIntegrationMethod)};
     EditStartTime->SetValue(simulation.StartTime);
     EditStopTime->SetValue(simulation.StopTime);
     StoredTimeStep = simulation.TimeStep;
     ComboBoxTimeStep->setEditText(Q(FormatFloat("0.000", simulation.TimeStep)));
     ComboBoxTimeUnits->setEditText(Q(simulation.TimeUnit));
+    ComboBoxIntegrationMethod->setCurrentIndex(simulation.Method <= imRK4 ? simulation.Method : 0);
     EditRunStepInterval->SetValue(simulation.RunStepInterval);
     EditViewStart->SetValue(simulation.ViewStart);
     EditViewStop->SetValue(simulation.ViewStop);
@@ -152,6 +165,8 @@ bool TFormTimeSettings::Apply(TSimulationObject& simulation) {
     entry.RunStepInterval = static_cast<int32_t>(std::clamp(runStep, -1.0, 1e6));
     entry.UpdateInterval = static_cast<int32_t>(std::clamp(update, -1.0, 1e6));
     entry.UpdateScreen = CheckBoxUpdateScreen->isChecked();
+    entry.Method = static_cast<TIntegrationMethod>(
+        std::clamp(ComboBoxIntegrationMethod->currentIndex(), 0, static_cast<int>(imRK4)));
     const TTimeSettingsResult result = CheckTimeSettings(entry);
     if (!result.Values) {
         ShowError(Q(result.Error), this);

@@ -26,6 +26,7 @@ public:
     TNumberEdit* EditStopTime;
     QComboBox* ComboBoxTimeStep;
     QComboBox* ComboBoxTimeUnits;
+    QComboBox* ComboBoxIntegrationMethod; // Euler, RK2, RK4 in that order
     TNumberEdit* EditRunStepInterval;
     TNumberEdit* EditViewStart;
     TNumberEdit* EditViewStop;

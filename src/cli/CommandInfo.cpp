@@ -17,12 +17,17 @@ void WriteModelInfo(const TSimulationObject& simulation, std::ostream& out) {
         << "Now: " << FloatToStr(simulation.Now) << '\n'
         << "Run step interval: " << simulation.RunStepInterval << '\n'
         << "Update interval: " << simulation.UpdateInterval << '\n'
-        << "Update screen: " << (simulation.UpdateScreen ? "Yes" : "No") << '\n'
-        << "Elements: " << simulation.Variables.Count() << '\n'
+        << "Update screen: " << (simulation.UpdateScreen ? "Yes" : "No") << '\n';
+    // Euler models list as they always did.
+    if (simulation.Method != imEuler)
+        out << "Integration method: "
+            << IntegrationMethodNames[simulation.Method <= imRK4 ? simulation.Method : imEuler]
+            << '\n';
+    out << "Elements: " << simulation.Variables.Count() << '\n'
         << '\n'
         << "Variable\tType\tUnits\tEquation\n";
     for (const TVariableObject* element : simulation.Variables) {
-        const char* kind = element->Kind <= ekFlow ? ElementKindNames[element->Kind] : "";
+        const std::string kind = element->Kind <= ekFlow ? ElementTypeText(*element) : "";
         out << OneLine(element->Name) << '\t' << kind << '\t' << OneLine(element->Units) << '\t'
             << EquationColumn(*element) << '\n';
     }

@@ -14,7 +14,8 @@ int ImportXmileForCli(const std::string& fileName, std::ostream& err,
         err << "quorvane-cli: " << ForTerminal(warning) << '\n';
     if (!imported.Document) {
         err << ForTerminal(imported.Error) << '\n';
-        return imported.Fault == TXmileFault::Refused ? csModelErrors : csFileError;
+        // A file that reads as XML but holds what we cannot import is the model's fault.
+        return imported.Fault == TXmileFault::Malformed ? csFileError : csModelErrors;
     }
     document = std::move(imported.Document);
     return csSuccess;

@@ -128,6 +128,10 @@ QWidget* TFormVariable::BuildEquationPage() {
     TreeNTEquationElements->setEditTriggers(QAbstractItemView::NoEditTriggers);
     XYGraphBtn = new QPushButton("XY Graph", page);
     XYGraphBtn->setObjectName("XYGraphBtn");
+    CheckBoxNonNegative = new QCheckBox("Non-negative", page);
+    CheckBoxNonNegative->setObjectName("CheckBoxNonNegative");
+    CheckBoxNonNegative->setToolTip("A resource never goes below zero: its outflows are cut "
+                                    "back.\nA flow never takes a negative value.");
 
     auto* form = new QGridLayout(page);
     form->addWidget(Caption("Name:", EditName, page), 0, 0);
@@ -147,6 +151,7 @@ QWidget* TFormVariable::BuildEquationPage() {
     auto* elements = Caption("Equation Elements:", TreeNTEquationElements, page);
     form->addWidget(elements, 0, 2);
     form->addWidget(TreeNTEquationElements, 1, 2, 5, 1);
+    form->addWidget(CheckBoxNonNegative, 6, 0, 1, 2);
     form->addWidget(XYGraphBtn, 6, 2);
     form->setRowStretch(3, 2);
     form->setRowStretch(5, 1);
@@ -168,6 +173,7 @@ QWidget* TFormVariable::BuildEquationPage() {
                     [this] { MarkChanged(); });
     connect(ComboBoxUnits, &QComboBox::editTextChanged, this, [this] { MarkChanged(); });
     connect(SingleEditValue, &QLineEdit::textEdited, this, [this] { MarkChanged(); });
+    connect(CheckBoxNonNegative, &QCheckBox::toggled, this, [this] { MarkChanged(); });
     return page;
 }
 
@@ -221,6 +227,8 @@ void TFormVariable::ShowFor(TDataFile& document, TVariableObject& element) {
     ComboBoxUnits->setEditText(Q(element.Units));
     MemoEquation->setPlainText(Q(element.Equation));
     MemoNotes->setPlainText(Q(element.Notes));
+    CheckBoxNonNegative->setVisible(element.Kind == ekResource || element.Kind == ekFlow);
+    CheckBoxNonNegative->setChecked(element.NonNegative);
     SetScaleFields();
     (element.Sketched.Stepwise ? RadioStep : RadioInterpolate)->setChecked(true);
     FillTree();
@@ -250,6 +258,7 @@ void TFormVariable::SetReadOnly(bool readOnly, bool valueField) {
     EditName->setReadOnly(readOnly);
     EditName->setEnabled(!readOnly);
     ComboBoxUnits->setEnabled(!readOnly);
+    CheckBoxNonNegative->setEnabled(!readOnly);
     MemoEquation->setReadOnly(readOnly);
     MemoEquation->setEnabled(!readOnly);
     MemoNotes->setReadOnly(readOnly);
@@ -433,6 +442,8 @@ bool TFormVariable::ApplyChanges() {
     element.Units = Trim(S(ComboBoxUnits->currentText()));
     element.Equation = text;
     element.Notes = S(MemoNotes->toPlainText());
+    if (element.Kind == ekResource || element.Kind == ekFlow)
+        element.NonNegative = CheckBoxNonNegative->isChecked();
     RenameElementEverywhere(*Edit, oldIdentifier, element.Identifier());
     return true;
 }

@@ -8,6 +8,7 @@
 #include "core/model/DataSeries.h"
 #include "core/model/ElementRules.h"
 
+#include <QCheckBox>
 #include <QDialog>
 
 #include <memory>
@@ -80,6 +81,7 @@ public:
     QWidget* TabSheetGraph;
     QLineEdit* EditName;
     QComboBox* ComboBoxUnits;
+    QCheckBox* CheckBoxNonNegative; // Resources and Flows only
     QLabel* LabelEquation;
     QPlainTextEdit* MemoEquation;
     TNumberEdit* SingleEditValue;

@@ -107,6 +107,12 @@ inline double CurrentTimeValue() {
     return sim ? sim->CurrentTime : 0;
 }
 
+// Inside a step of RK2 or RK4, between its whole steps.
+inline bool InStage() {
+    const TSimulationObject* sim = CurrentSimulation;
+    return sim && sim->InStage;
+}
+
 inline double TimeStepValue() {
     const TSimulationObject* sim = CurrentSimulation;
     return sim ? sim->TimeStep : 0;
@@ -380,11 +386,14 @@ double TEquationFunction::ComputeNumber() {
         break;
     }
     case sgvRANDOM:
-        if (count >= 1) {
+        // Draws belong to whole steps: a stage inside a step sees the step's draw again.
+        if (InStage()) {
+            n = StepDraw;
+        } else if (count >= 1) {
             const double bound = ParamValue(*this, 0);
-            n = NextRandom() * bound;
+            n = StepDraw = NextRandom() * bound;
         } else {
-            n = NextRandom();
+            n = StepDraw = NextRandom();
         }
         break;
     case sgvMIN:
@@ -430,7 +439,9 @@ double TEquationFunction::ComputeNumber() {
 
     // Time functions.
     case sgvPULSE: {
-        const double t = CurrentTimeValue();
+        // A pulse moves its amount in one step; the stages inside a step see it as at the
+        // step's start, so that every integration method moves the same amount.
+        const double t = InStage() ? CurrentSimulation->StepTime : CurrentTimeValue();
         const double d = t - ParamValue(*this, 1);
         const double interval = ParamValue(*this, 2);
         bool due;
@@ -458,6 +469,11 @@ double TEquationFunction::ComputeNumber() {
         if (Table->IsEmpty()) {
             // The seed one step before the first evaluation.
             const double seed = count >= 3 ? ParamValue(*this, 2) : ParamValue(*this, 0);
+            // Histories hold whole steps only.
+            if (InStage()) {
+                n = seed;
+                break;
+            }
             AddDelayPoint(t - dt, seed);
         }
         double delay = ParamValue(*this, 1);

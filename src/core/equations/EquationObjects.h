@@ -160,6 +160,8 @@ public:
     size_t DelayPlace = 0;
     // Whether a NaN time went into DELAY's history this run (only a NaN clock puts one there).
     bool DelayTimeNaN = false;
+    // RANDOM's draw of the last whole step: the stages between whole steps see it again.
+    double StepDraw = 0;
     // Adds a point to DELAY's history, noting a NaN time.
     void AddDelayPoint(double time, double input) {
         if (std::isnan(time)) DelayTimeNaN = true;

@@ -141,6 +141,7 @@ void TEquationFunction::RewindTo(double offset) {
 
 void TEquationFunction::ResetRun() {
     ErrorReported = false;
+    StepDraw = 0;
     switch (FunctionIndex) {
     case sgvDELAY:
         if (Table)

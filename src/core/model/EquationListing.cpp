@@ -26,7 +26,7 @@ std::vector<std::array<std::string, 5>> EquationRows(const TSimulationObject& si
     std::vector<std::array<std::string, 5>> rows;
     rows.reserve(elements.size());
     for (const TVariableObject* v : elements)
-        rows.push_back({v->Name, ElementKindNames[v->Kind & 3], v->Units, EquationColumn(*v),
-                        OneLine(v->Notes)});
+        rows.push_back(
+            {v->Name, ElementTypeText(*v), v->Units, EquationColumn(*v), OneLine(v->Notes)});
     return rows;
 }

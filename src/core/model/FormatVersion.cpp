@@ -45,8 +45,12 @@ bool CallsLaterBuiltin(const TVariableObject& element) {
 
 bool NeedsFormat1011(const TSimulationObject& simulation) {
     // Each feature of the newer format adds its test here.
-    for (const TVariableObject* element : simulation.Variables)
+    if (simulation.Method != imEuler) return true;
+    for (const TVariableObject* element : simulation.Variables) {
+        if (element->NonNegative && (element->Kind == ekResource || element->Kind == ekFlow))
+            return true;
         if (CallsLaterBuiltin(*element)) return true;
+    }
     return false;
 }
 

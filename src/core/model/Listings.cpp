@@ -31,6 +31,13 @@ std::string EquationColumn(const TVariableObject& element) {
     return column;
 }
 
+std::string ElementTypeText(const TVariableObject& element) {
+    std::string type = ElementKindNames[element.Kind & 3];
+    if (element.NonNegative && (element.Kind == ekResource || element.Kind == ekFlow))
+        type += " (non-negative)";
+    return type;
+}
+
 std::vector<std::string> ModelCheckReport(TSimulationObject& simulation, bool& ok) {
     ok = simulation.CheckModel();
     const std::vector<std::string> messages = ErrorList;

@@ -14,6 +14,8 @@ std::string OneLine(const std::string& text);
 // flows that fill and drain it (`init(100) ; + Births * dt - Deaths * dt`), for the rest
 // the equation on one line.
 std::string EquationColumn(const TVariableObject& element);
+// The element's kind name, with " (non-negative)" for a non-negative Resource or Flow.
+std::string ElementTypeText(const TVariableObject& element);
 
 // The model-check messages, each "... has equation errors" followed by the parser's own
 // messages for that element indented by two spaces. Runs the check; ok tells its result.

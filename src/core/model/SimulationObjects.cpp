@@ -2,6 +2,7 @@
 // renaming and the time settings. Stepping and the model check live in Stepping.cpp.
 #include "core/model/SimulationObjects.h"
 #include "core/model/StepProgram.h"
+#include "core/support/Version.h"
 
 #include "core/support/NumberFormat.h"
 #include "core/support/Text.h"
@@ -12,6 +13,7 @@
 
 const char* const ElementKindNames[4] = {"Constant", "Variable", "Resource", "Flow"};
 const char* const SeriesKindNames[3] = {"Sketched", "Derived", "Simulated"};
+const char* const IntegrationMethodNames[3] = {"Euler", "RK2", "RK4"};
 TSimulationObject* CurrentSimulation = nullptr;
 TSimulationObject* RunningSimulation = nullptr;
 
@@ -88,6 +90,7 @@ void TVariableObject::Save(TFileObject& file) {
     file.WriteFloat(UpperY);
     Dependencies.Save(file);
     file.WriteInteger(DeriveFromSource);
+    if (!file.FileVersionLess(Format1011, 3)) file.WriteBoolean(NonNegative);
 }
 
 void TVariableObject::Load(TFileObject& file) {
@@ -110,6 +113,7 @@ void TVariableObject::Load(TFileObject& file) {
     Dependencies.LoadItems(file);
     DeriveFromSource =
         file.FileVersionLess("1.0.6", 3) ? 0 : static_cast<uint8_t>(file.ReadInteger());
+    NonNegative = file.FileVersionLess(Format1011, 3) ? false : file.ReadBoolean();
 
     ++EquationTreeGeneration;
     Root.reset();
@@ -207,6 +211,7 @@ TTimeSettingsResult CheckTimeSettings(const TTimeSettingsEntry& entry) {
     values.RunStepInterval = entry.RunStepInterval;
     values.UpdateInterval = entry.UpdateInterval;
     values.UpdateScreen = entry.UpdateScreen;
+    values.Method = entry.Method;
     result.Values = std::move(values);
     return result;
 }
@@ -238,6 +243,7 @@ void TSimulationObject::Save(TFileObject& file) {
     file.WriteInteger(RunStepInterval);
     file.WriteInteger(UpdateInterval);
     file.WriteBoolean(UpdateScreen);
+    if (!file.FileVersionLess(Format1011, 3)) file.WriteInteger(Method);
     Variables.Save(file);
 }
 
@@ -263,6 +269,13 @@ void TSimulationObject::Load(TFileObject& file) {
         RunStepInterval = std::clamp(file.ReadInteger(), 1, 1000);
         UpdateInterval = std::clamp(file.ReadInteger(), 1, 1000);
         UpdateScreen = file.ReadBoolean();
+    }
+    Method = imEuler;
+    if (!file.FileVersionLess(Format1011, 3)) {
+        const int32_t method = file.ReadInteger();
+        if (method < imEuler || method > imRK4)
+            throw EConvertError("'" + IntToStr(method) + "' is not a valid integration method");
+        Method = static_cast<TIntegrationMethod>(method);
     }
     Variables.LoadItems(file);
     for (TVariableObject* element : Variables)
@@ -293,6 +306,7 @@ void TSimulationObject::ApplyTimeSettings(const TTimeSettingsValues& values) {
     RunStepInterval = values.RunStepInterval;
     UpdateInterval = values.UpdateInterval;
     UpdateScreen = values.UpdateScreen;
+    Method = values.Method;
     CurrentTime = StartTime;
 }
 

@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class TSimulationObject;
@@ -20,7 +21,11 @@ enum TElementKind : uint8_t { ekConstant = 0, ekVariable = 1, ekResource = 2, ek
 extern const char* const ElementKindNames[4]; // "Constant", "Variable", "Resource", "Flow"
 
 enum TSeriesKind : uint8_t { skSketched = 0, skDerived = 1, skSimulated = 2 };
-extern const char* const SeriesKindNames[3]; // "Sketched", "Derived", "Simulated"
+
+// How a run moves its resources from one time step to the next.
+enum TIntegrationMethod : uint8_t { imEuler = 0, imRK2 = 1, imRK4 = 2 };
+extern const char* const IntegrationMethodNames[3]; // "Euler", "RK2", "RK4"
+extern const char* const SeriesKindNames[3];        // "Sketched", "Derived", "Simulated"
 
 // What an element depends on: an information link, or for a Resource a flow that
 // fills (Direction 0) or drains (Direction 1) it.
@@ -64,6 +69,9 @@ public:
     void Reset();
     void Evaluate();
     void Integrate();
+    // The sum of the inflows' values less the outflows', as the flows hold them; false when
+    // the resource has no flow connection.
+    bool NetFlow(double& sum) const;
     double GetValue() {
         if (!Computed) Evaluate();
         return Value;
@@ -100,6 +108,14 @@ public:
     double UpperY = 10;
     TDependencyList Dependencies;
     uint8_t DeriveFromSource = 0;
+    // A Resource that never goes below zero (its outflows are cut back), or a Flow that never
+    // takes a negative value.
+    bool NonNegative = false;
+    // Not saved: the flow's value is cut back during a run (it is non-negative itself, or
+    // drains a non-negative resource). Set by the model check and at every reset.
+    bool FlowLimited = false;
+    // Not saved: a resource's value at the start of the step being integrated.
+    double StepBase = 0;
 
     // Not saved: parse and check state.
     bool Visiting = false;
@@ -127,6 +143,7 @@ struct TTimeSettingsEntry {
     int32_t RunStepInterval = 1;
     int32_t UpdateInterval = 1;
     bool UpdateScreen = true;
+    TIntegrationMethod Method = imEuler;
 };
 
 // The values to apply, already rounded.
@@ -135,6 +152,7 @@ struct TTimeSettingsValues {
     std::string TimeUnit;
     int32_t RunStepInterval, UpdateInterval;
     bool UpdateScreen;
+    TIntegrationMethod Method = imEuler;
 };
 
 struct TTimeSettingsResult {
@@ -177,6 +195,13 @@ public:
     bool IsFinished() const;
     void StepBackTo(double time);
     void RefreshDerived();
+    // Notes which flows a run cuts back (FlowLimited) and what limits them.
+    void RefreshFlowLimits();
+    // Cuts the value of a FlowLimited flow back: never below zero when it is non-negative
+    // itself, and for each non-negative resource it drains, to what is left of the resource
+    // and its inflows over one time step after the outflows before it (an inflow running
+    // backwards drains too, after every outflow).
+    void LimitFlow(TVariableObject& flow);
 
     double StartTime = 0;
     double StopTime = 24;
@@ -189,10 +214,16 @@ public:
     int32_t RunStepInterval = 1;
     int32_t UpdateInterval = 1;
     bool UpdateScreen = true;
+    TIntegrationMethod Method = imEuler;
     TVariableList Variables;
     double CurrentTime = 0;
     bool AtStart = true;
     bool Paused = false;
+    // Inside a step of RK2 or RK4, while the stages between whole steps are evaluated:
+    // CurrentTime is the stage's time, and StepTime the time of the whole step being
+    // integrated from. What is recorded belongs to whole steps only.
+    bool InStage = false;
+    double StepTime = 0;
 
 private:
     // The compiled equations, made again whenever the elements or their trees change;
@@ -205,6 +236,16 @@ private:
         uint32_t Slot; // its place in the list
     };
     std::vector<TSteppedElement> SteppedWithState;
+    // RK2 and RK4: the resources' values at the end of this step, computed from the stages.
+    void IntegrateStages(std::vector<double>& values);
+    std::vector<double> StageValues;
+    // The non-negative resources that each FlowLimited flow drains.
+    struct TFlowLimit {
+        TVariableObject* Resource;
+        bool Outflow; // drains it; otherwise fills it, and is cut back only running backwards
+        bool operator==(const TFlowLimit&) const = default;
+    };
+    std::unordered_map<const TVariableObject*, std::vector<TFlowLimit>> FlowLimits;
     std::unique_ptr<TStepProgram> Program;
     // What Reset reserves for each series of the run, and how much of its bound is left.
     size_t ReservedPoints = 0;

@@ -7,6 +7,7 @@
 #include "core/support/NumberFormat.h"
 #include "core/support/Text.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <utility>
@@ -198,35 +199,129 @@ void TVariableObject::Reset() {
     if (Root) Root->ResetRun();
 }
 
+namespace {
+
+[[gnu::noinline]] void LimitFlowValue(TVariableObject& v) {
+    if (TSimulationObject* s = v.Simulation()) s->LimitFlow(v);
+}
+
+} // namespace
+
 void TVariableObject::Evaluate() {
-    EvaluateWith(*this, [](TVariableObject& v) { ComputeValue(v); });
+    EvaluateWith(*this, [](TVariableObject& v) {
+        ComputeValue(v);
+        if (v.FlowLimited) LimitFlowValue(v);
+    });
 }
 
 void TStepProgram::EvaluateElement(uint32_t slot) {
     TVariableObject& element = *Elements[slot];
     if (!HasCode(slot)) return element.Evaluate();
-    EvaluateWith(element, [this, slot](TVariableObject& v) { v.Value = Run(slot); });
+    EvaluateWith(element, [this, slot](TVariableObject& v) {
+        v.Value = Run(slot);
+        if (v.FlowLimited) LimitFlowValue(v);
+    });
 }
 
-void TVariableObject::Integrate() {
-    if (Kind != ekResource) return;
-    double sum = 0;
+bool TVariableObject::NetFlow(double& sum) const {
+    sum = 0;
     bool hasFlow = false;
     for (TDependency* d : Dependencies) {
         if (!d->IsFlow) continue;
         const TVariableObject* flow = d->Source.GetTarget();
         if (!flow) continue; // a broken connection carries nothing
         hasFlow = true;
-        // The flows still hold the values of the previous step: Euler integration.
         sum += d->Direction == 0 ? flow->Value : -flow->Value;
     }
+    return hasFlow;
+}
+
+void TVariableObject::Integrate() {
+    if (Kind != ekResource) return;
+    double sum = 0;
+    // The flows still hold the values of the previous step: Euler integration.
+    const bool hasFlow = NetFlow(sum);
     if (hasFlow || !DrivenBySketch) {
         const TSimulationObject* s = Simulation() ? Simulation() : RunningSimulation;
+        const double before = Value;
         if (s) Value += s->TimeStep * sum;
+        // Its outflows were cut back to what it holds; what rounding leaves below zero goes.
+        if (NonNegative && Value < 0 && before >= 0) Value = 0;
     } else {
         Value = Sketched.ValueAt(RelativeRunTime(*this));
     }
     Computed = true;
+}
+
+void TSimulationObject::RefreshFlowLimits() {
+    FlowLimits.clear();
+    for (TVariableObject* v : Variables)
+        v->FlowLimited = v->Kind == ekFlow && v->NonNegative;
+    for (TVariableObject* resource : Variables) {
+        if (resource->Kind != ekResource || !resource->NonNegative) continue;
+        for (TDependency* d : resource->Dependencies) {
+            TVariableObject* flow = d->Source.GetTarget();
+            if (!d->IsFlow || !flow || flow->Kind != ekFlow) continue;
+            auto& limits = FlowLimits[flow];
+            const TFlowLimit limit{resource, d->Direction == 1};
+            if (std::find(limits.begin(), limits.end(), limit) == limits.end())
+                limits.push_back(limit);
+            flow->FlowLimited = true;
+        }
+    }
+}
+
+namespace {
+
+// What a non-negative resource offers its outflows over one time step: what it holds and
+// what its inflows bring (an inflow running backwards comes after every outflow).
+double Offered(const TVariableObject& resource, double held, double dt) {
+    double offered = held / dt;
+    for (TDependency* d : resource.Dependencies) {
+        TVariableObject* flow = d->Source.GetTarget();
+        if (!d->IsFlow || !flow || d->Direction != 0) continue;
+        offered += std::max(0.0, flow->GetValue());
+    }
+    return offered;
+}
+
+} // namespace
+
+void TSimulationObject::LimitFlow(TVariableObject& flow) {
+    // A flow with a constant equation is not computed again: it starts from its constant.
+    if (!flow.Root && !flow.DrivenBySketch) flow.Value = flow.InitialValue;
+    double value = flow.Value;
+    if (flow.NonNegative && !(value >= 0)) value = 0;
+    const auto found = FlowLimits.find(&flow);
+    if (found != FlowLimits.end()) {
+        for (const TFlowLimit& limit : found->second) {
+            // Only what takes from the resource is cut back.
+            if (limit.Outflow ? !(value > 0) : !(value < 0)) continue;
+            const TVariableObject& resource = *limit.Resource;
+            // Within a step's stages every stage is held to what the resource held at the
+            // step's start, so that their weighted sum cannot take more either.
+            const double held = InStage ? resource.StepBase : resource.Value;
+            // In the resource's outflow order, then the inflows running backwards in theirs.
+            double left = Offered(resource, held, TimeStep);
+            for (TDependency* d : resource.Dependencies) {
+                TVariableObject* other = d->Source.GetTarget();
+                if (!d->IsFlow || !other || d->Direction != 1) continue;
+                if (other == &flow) break;
+                left -= other->GetValue();
+            }
+            if (!limit.Outflow) {
+                for (TDependency* d : resource.Dependencies) {
+                    TVariableObject* other = d->Source.GetTarget();
+                    if (!d->IsFlow || !other || d->Direction != 0) continue;
+                    if (other == &flow) break;
+                    left -= std::max(0.0, -other->GetValue());
+                }
+            }
+            const double taken = limit.Outflow ? value : -value;
+            if (!(taken <= left)) value = (left > 0 ? left : 0) * (limit.Outflow ? 1 : -1);
+        }
+    }
+    flow.Value = value;
 }
 
 void TVariableObject::RestoreTo(double time) {
@@ -329,6 +424,7 @@ bool TSimulationObject::CheckModel() {
         for (TVariableObject* v : Variables)
             v->Order = position++;
     }
+    RefreshFlowLimits();
     Notifier().ModelCheckMessages(ErrorList);
     return ok;
 }
@@ -336,6 +432,7 @@ bool TSimulationObject::CheckModel() {
 void TSimulationObject::Step() {
     if (!AtStart) {
         if (!CanAdvance(CurrentTime, TimeStep)) return;
+        StepTime = CurrentTime;
         CurrentTime += TimeStep;
     }
     ComputeStep();
@@ -401,6 +498,86 @@ TStepProgram* TSimulationObject::PrepareProgram() {
     return Program.get();
 }
 
+void TSimulationObject::IntegrateStages(std::vector<double>& values) {
+    const auto& items = Variables.AllItems();
+    values.assign(items.size(), 0);
+    struct TStageResource {
+        TVariableObject* Element;
+        size_t Place;
+        bool Integrates; // false: it follows its sketch
+        double Slope, Weighted;
+    };
+    std::vector<TStageResource> resources;
+    std::vector<TVariableObject*> others;
+    for (size_t i = 0; i < items.size(); ++i) {
+        auto* v = static_cast<TVariableObject*>(items[i]);
+        if (v->Kind != ekResource) {
+            others.push_back(v);
+            continue;
+        }
+        double slope = 0;
+        const bool integrates = v->NetFlow(slope) || !v->DrivenBySketch;
+        v->StepBase = v->Value;
+        resources.push_back({v, i, integrates, slope, 0});
+    }
+    // The first stage is the whole step before: the flows hold its values. Each later stage
+    // starts c x dt into the step from the resources moved by a x dt along the slope of the
+    // stage before, and the step ends with the weighted sum of every stage's slope.
+    struct TStage {
+        double C, A;
+    };
+    // The weights are whole numbers over a divisor, so that equal slopes add up exactly.
+    static const TStage Rk2Stages[] = {{1, 1}};
+    static const double Rk2Weights[] = {1, 1};
+    static const TStage Rk4Stages[] = {{0.5, 0.5}, {0.5, 0.5}, {1, 1}};
+    static const double Rk4Weights[] = {1, 2, 2, 1};
+    const bool rk4 = Method == imRK4;
+    const TStage* stageList = rk4 ? Rk4Stages : Rk2Stages;
+    const size_t stageCount = rk4 ? 3 : 1;
+    const double* weights = rk4 ? Rk4Weights : Rk2Weights;
+    const double divisor = rk4 ? 6 : 2;
+    const double dt = TimeStep, end = CurrentTime;
+    // A step not begun by Step: the whole step before is one time step back.
+    if (!(StepTime < end)) StepTime = end - dt;
+    for (TStageResource& r : resources)
+        r.Weighted = weights[0] * r.Slope;
+
+    InStage = true;
+    for (size_t s = 0; s < stageCount; ++s) {
+        const TStage& stage = stageList[s];
+        CurrentTime = stage.C == 1 ? end : StepTime + stage.C * dt;
+        for (TVariableObject* v : others)
+            v->Computed = false;
+        for (TStageResource& r : resources) {
+            TVariableObject& v = *r.Element;
+            v.Value = r.Integrates ? v.StepBase + stage.A * dt * r.Slope
+                                   : v.Sketched.ValueAt(RelativeRunTime(v));
+            v.Computed = true;
+        }
+        for (TStageResource& r : resources)
+            for (TDependency* d : r.Element->Dependencies)
+                if (d->IsFlow && d->Source.GetTarget()) d->Source.GetTarget()->GetValue();
+        for (TStageResource& r : resources) {
+            r.Element->NetFlow(r.Slope);
+            r.Weighted += weights[s + 1] * r.Slope;
+        }
+    }
+    InStage = false;
+    CurrentTime = end;
+
+    for (TStageResource& r : resources) {
+        TVariableObject& v = *r.Element;
+        double value = v.Sketched.ValueAt(RelativeRunTime(v));
+        if (r.Integrates) {
+            value = v.StepBase + dt * (r.Weighted / divisor);
+            // Each stage's outflows were cut back to what it held at the step's start.
+            if (v.NonNegative && value < 0 && v.StepBase >= 0) value = 0;
+        }
+        v.Value = v.StepBase;
+        values[r.Place] = value;
+    }
+}
+
 void TSimulationObject::ComputeStep() {
     const TStackScope stack;
     const auto& items = Variables.AllItems();
@@ -414,6 +591,11 @@ void TSimulationObject::ComputeStep() {
     std::vector<TSteppedElement> stateful;
     stateful.swap(SteppedWithState);
     stateful.clear();
+
+    // RK2 and RK4 evaluate the flows between whole steps first; the pass below then takes
+    // the resources' new values from them.
+    const bool stages = !AtStart && Method != imEuler;
+    if (stages) IntegrateStages(StageValues);
 
     TStepProgram* const program = PrepareProgram();
     const TProgramUse use(program);
@@ -450,7 +632,12 @@ void TSimulationObject::ComputeStep() {
             v->Computed = false;
             if (NeedsAfterStep(*v)) stateful.push_back({v, static_cast<uint32_t>(i)});
             if (v->Kind != ekResource) continue;
-            v->Integrate();
+            if (stages) {
+                v->Value = StageValues[i];
+                v->Computed = true;
+            } else {
+                v->Integrate();
+            }
             if (program) program->Keep(static_cast<uint32_t>(i), v->Value);
             results.Append(v->Simulated, v->Value);
         }
@@ -501,6 +688,9 @@ void TSimulationObject::Reset() {
     RunningSimulation = this;
     DepthWarningGiven = false;
     if (Program) Program->Forget();
+    StepTime = StartTime;
+    InStage = false;
+    RefreshFlowLimits();
     ReservedPoints = ResultsToReserve(*this);
     ReservationLeft = MaxReservedPoints;
     for (TVariableObject* v : Variables) {

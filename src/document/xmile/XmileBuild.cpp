@@ -111,6 +111,21 @@ std::string TXmileBuilder::Identifier(std::string_view xmileName) {
     return it == ByKey.end() ? std::string() : it->second->Identifier();
 }
 
+const TXmileGraph* TXmileBuilder::NamedGraph(std::string_view name) {
+    const std::string key = XmileNameKey(name);
+    for (const TXmileNamedGraph& graph : Records.Graphs)
+        if (XmileNameKey(graph.Name) == key) return &graph.Graph;
+    // An element's own graphical function may be applied to another input too.
+    auto it = ByKey.find(key);
+    if (it == ByKey.end()) return nullptr;
+    for (const TXmileVariable& record : Records.Variables) {
+        if (!record.HasGraph) continue;
+        auto owner = ByKey.find(XmileNameKey(record.Name));
+        if (owner != ByKey.end() && owner->second == it->second) return &record.Graph;
+    }
+    return nullptr;
+}
+
 bool TXmileBuilder::NameTaken(const std::string& name) const {
     return ByKey.count(XmileNameKey(name)) || ByIdentifier.count(XmileLower(::Identifier(name)));
 }
@@ -148,12 +163,12 @@ bool TXmileBuilder::Build(const std::string& fileName) {
 
 bool TXmileBuilder::BuildTime() {
     if (!Records.HasStart || !Records.HasStop)
-        return Fail(TXmileFault::Malformed, "<sim_specs> gives no start or no stop time");
+        return Fail(TXmileFault::Invalid, "<sim_specs> gives no start or no stop time");
     const double start = Records.Start, stop = Records.Stop, dt = Records.Dt;
     if (!(stop > start))
-        return Fail(TXmileFault::Malformed, "the stop time is not after the start time");
+        return Fail(TXmileFault::Invalid, "the stop time is not after the start time");
     if (!(dt > 0) || !std::isfinite(dt))
-        return Fail(TXmileFault::Malformed, "the time step is not a positive number");
+        return Fail(TXmileFault::Invalid, "the time step is not a positive number");
     Model->StartTime = start;
     Model->StopTime = stop;
     Model->TimeStep = dt;
@@ -162,10 +177,16 @@ bool TXmileBuilder::BuildTime() {
     Model->Now = start;
     Model->CurrentTime = start;
     if (!OneLineText(Records.TimeUnits).empty()) Model->TimeUnit = OneLineText(Records.TimeUnits);
-    if (!Records.Method.empty() && XmileLower(Records.Method) != "euler")
-        Result.Warnings.push_back("The model was made for the " + Records.Method +
-                                  " method; Quorvane integrates with Euler, so results may "
-                                  "differ from the original tool's.");
+    const std::string method = XmileLower(OneLineText(Records.Method));
+    if (method.empty() || method == "euler")
+        Model->Method = imEuler;
+    else if (method == "rk2")
+        Model->Method = imRK2;
+    else if (method == "rk4")
+        Model->Method = imRK4;
+    else
+        return Fail(TXmileFault::Refused,
+                    "the integration method " + Quoted(OneLineText(Records.Method)));
     return true;
 }
 
@@ -176,16 +197,16 @@ bool TXmileBuilder::CreateElements() {
         const std::string name = DisplayName(record.Name, changed);
         const std::string key = XmileNameKey(record.Name);
         if (name.empty())
-            return Fail(TXmileFault::Malformed, "the name " + Quoted(record.Name) + " is empty");
+            return Fail(TXmileFault::Invalid, "the name " + Quoted(record.Name) + " is empty");
         if (ByKey.count(key))
-            return Fail(TXmileFault::Malformed, "two elements are named " + Quoted(record.Name));
+            return Fail(TXmileFault::Invalid, "two elements are named " + Quoted(record.Name));
         const std::string lower = XmileLower(::Identifier(name));
         if (ByIdentifier.count(lower))
-            return Fail(TXmileFault::Malformed, "the names " + Quoted(identifierOwner[lower]) +
-                                                    " and " + Quoted(record.Name) + " clash as " +
-                                                    ::Identifier(name));
+            return Fail(TXmileFault::Invalid, "the names " + Quoted(identifierOwner[lower]) +
+                                                  " and " + Quoted(record.Name) + " clash as " +
+                                                  ::Identifier(name));
         if (IsNumberText(name))
-            return Fail(TXmileFault::Malformed,
+            return Fail(TXmileFault::Invalid,
                         "the name " + Quoted(record.Name) + " reads as a number in equations");
         if (changed)
             Result.Warnings.push_back("Element " + Quoted(record.Name) + " is named " +
@@ -199,7 +220,10 @@ bool TXmileBuilder::CreateElements() {
         element->Name = name;
         element->Units = OneLineText(record.Units);
         element->Notes = NotesText(record.Doc);
+        element->NonNegative = record.NonNegative && (kind == ekResource || kind == ekFlow);
         Register(element, key);
+        // References may also spell the name as it now reads.
+        if (changed && !ByKey.count(XmileNameKey(name))) ByKey[XmileNameKey(name)] = element;
     }
     return true;
 }
@@ -218,7 +242,7 @@ bool TXmileBuilder::TranslateEquations() {
 bool TXmileBuilder::TranslateOne(const TXmileVariable& record, TVariableObject* element) {
     const std::string who = "Element " + Quoted(record.Name) + ": ";
     if (!record.HasEquation || record.Equation.find_first_not_of(" \t\r\n") == std::string::npos)
-        return Fail(TXmileFault::Malformed, who + "the equation is missing");
+        return Fail(TXmileFault::Invalid, who + "the equation is missing");
     std::string error;
     TXmileFault fault = TXmileFault::None;
     std::unique_ptr<TXmileNode> tree = ParseXmileEquation(record.Equation, error, fault);
@@ -231,48 +255,14 @@ bool TXmileBuilder::TranslateOne(const TXmileVariable& record, TVariableObject* 
     Translating = nullptr;
     if (!ok) return Fail(fault, who + error);
     if (uses.count(XmileLower(element->Identifier())))
-        return Fail(TXmileFault::Malformed, who + "the equation uses the element's own value");
+        return Fail(TXmileFault::Invalid, who + "the equation uses the element's own value");
 
     double constant = 0;
     if (record.HasGraph) {
-        const TXmileGraph& g = record.Graph;
-        if (!g.Type.empty() && g.Type != "continuous")
-            return Fail(TXmileFault::Refused,
-                        who + (g.Type == "discrete" ? "discrete graphical functions"
-                               : g.Type == "extrapolate"
-                                   ? "extrapolating graphical functions"
-                                   : "graphical functions of type " + g.Type));
-        if (g.Y.empty())
-            return Fail(TXmileFault::Malformed, who + "the graphical function has no y values");
-        double first = g.XMin, step = 1;
-        if (!g.X.empty()) {
-            if (g.X.size() != g.Y.size())
-                return Fail(TXmileFault::Malformed,
-                            who + "the graphical function has " + std::to_string(g.X.size()) +
-                                " x values and " + std::to_string(g.Y.size()) + " y values");
-            first = g.X.front();
-            if (g.X.size() > 1) {
-                step = (g.X.back() - g.X.front()) / static_cast<double>(g.X.size() - 1);
-                for (size_t k = 1; k < g.X.size(); ++k) {
-                    const double expected = first + step * static_cast<double>(k);
-                    if (std::fabs(g.X[k] - expected) > 1e-9 * std::max(1.0, std::fabs(expected)))
-                        return Fail(TXmileFault::Refused,
-                                    who + "unevenly spaced graphical functions");
-                }
-            }
-        } else {
-            if (!g.HasXScale)
-                return Fail(TXmileFault::Malformed, who + "the graphical function has no x scale");
-            if (g.Y.size() > 1) step = (g.XMax - g.XMin) / static_cast<double>(g.Y.size() - 1);
-        }
-        if (!(step > 0) || !std::isfinite(step))
-            return Fail(TXmileFault::Malformed,
-                        who + "the graphical function's x values do not increase");
-        std::string graph =
-            "GRAPH(" + text + ", " + XmileNumberText(first) + ", " + XmileNumberText(step);
-        for (double y : g.Y)
-            graph += ", " + (y < 0 ? "-" + XmileNumberText(-y) : XmileNumberText(y));
-        text = graph + ")";
+        std::string graph;
+        if (!XmileGraphCall(record.Graph, text, graph, error, fault))
+            return Fail(fault, who + error);
+        text = graph;
     } else if (element->Kind == ekVariable && IsXmileNumber(*tree, constant)) {
         element->Kind = ekConstant;
         element->InitialValue = element->Value = constant;
@@ -294,9 +284,9 @@ bool TXmileBuilder::ConnectFlows() {
         const std::string who = "Element " + Quoted(record.Name) + ": ";
         for (int direction = 0; direction < 2; ++direction) {
             for (const std::string& name : direction == 0 ? record.Inflows : record.Outflows) {
-                auto it = ByKey.find(XmileNameKey(name));
+                auto it = ByKey.find(XmileReferenceKey(name));
                 if (it == ByKey.end() || it->second->Kind != ekFlow)
-                    return Fail(TXmileFault::Malformed,
+                    return Fail(TXmileFault::Invalid,
                                 who + "the " + (direction == 0 ? "inflow " : "outflow ") +
                                     Quoted(name) + " is no flow of the model");
                 TVariableObject* flow = it->second;

@@ -27,6 +27,7 @@ public:
     std::string Expand(const std::string& function, const std::vector<TEquationPiece>& args,
                        const std::vector<std::set<std::string>>& argsUse,
                        std::string& error) override;
+    const TXmileGraph* NamedGraph(std::string_view name) override;
 
 private:
     bool Fail(TXmileFault fault, const std::string& message);

@@ -76,7 +76,7 @@ void TXmileBuilder::PlacePipes(TFlowInstance* valve,
 bool TXmileBuilder::BuildDiagram() {
     TDrawImage& image = Result.Document->Image();
     auto find = [&](const std::string& name) -> TVariableObject* {
-        auto it = ByKey.find(XmileNameKey(name));
+        auto it = ByKey.find(XmileReferenceKey(name));
         return it == ByKey.end() ? nullptr : it->second;
     };
     std::map<TVariableObject*, const TXmileShape*> flowShapes;
@@ -94,9 +94,12 @@ bool TXmileBuilder::BuildDiagram() {
     for (const TXmileShape& shape : Records.Shapes) {
         if (shape.Tag == "connector" || !shape.HasPosition) continue;
         TVariableObject* element = find(shape.Name);
-        if (!element)
-            return Fail(TXmileFault::Malformed,
-                        "the view shows \"" + shape.Name + "\", which is no element of the model");
+        if (!element) {
+            // A picture of nothing computes nothing: the diagram goes without it.
+            Result.Warnings.push_back("The view shows \"" + shape.Name +
+                                      "\", which is no element of the model; it is left out.");
+            continue;
+        }
         const int32_t x = Coordinate(shape.X), y = Coordinate(shape.Y);
         // A flow has one valve; a second picture of anything else is a clone.
         const bool clone = shape.Tag == "alias" || MainShape(element);
@@ -158,13 +161,21 @@ bool TXmileBuilder::BuildDiagram() {
         TVariableInstance* from = end(shape.From, shape.FromAlias);
         TVariableInstance* to = end(shape.To, shape.ToAlias);
         if (!from || !to) {
+            // A connector from the clock (or from anything that is no element here) draws
+            // nothing for us.
             const bool fromMissing = !from;
             const std::string& name = fromMissing ? shape.From : shape.To;
             const std::string& alias = fromMissing ? shape.FromAlias : shape.ToAlias;
-            return Fail(TXmileFault::Malformed,
-                        "a connector " + std::string(fromMissing ? "starts" : "ends") + " at " +
-                            (alias.empty() ? "\"" + name + "\", which is no element of the model"
-                                           : "the alias " + alias + ", which the view lacks"));
+            const std::string key = XmileReferenceKey(name);
+            if (alias.empty() &&
+                (key == "time" || key == "dt" || key == "starttime" || key == "stoptime"))
+                continue;
+            Result.Warnings.push_back(
+                "A connector " + std::string(fromMissing ? "from" : "to") + " " +
+                (alias.empty() ? "\"" + name + "\", which is no element of the model,"
+                               : "the alias " + alias + ", which the view lacks,") +
+                " is left out.");
+            continue;
         }
         if (!LinkFor(from, to)) {
             if (from->Var() != to->Var() && !EquationUses(from->Var(), to->Var()))

@@ -5,6 +5,7 @@
 #include "core/support/Text.h"
 #include "document/xmile/XmileEquations.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -16,6 +17,118 @@ std::string XmileNumberText(double value) {
     if (fixed.ec == std::errc() && fixed.ptr - text <= 21) return std::string(text, fixed.ptr);
     auto result = std::to_chars(text, text + sizeof text, value);
     return std::string(text, result.ptr);
+}
+
+namespace {
+
+std::string SignedNumberText(double value) {
+    return value < 0 ? "-" + XmileNumberText(-value) : XmileNumberText(value);
+}
+
+bool GraphFail(std::string& error, TXmileFault& fault, TXmileFault kind, const std::string& what) {
+    fault = kind;
+    error = what;
+    return false;
+}
+
+// The step of an even grid through every x value (increasing), or 0 when there is none
+// within the size a graph may have.
+double CommonStep(const std::vector<double>& x) {
+    double smallest = HUGE_VAL;
+    for (size_t k = 1; k < x.size(); ++k)
+        smallest = std::min(smallest, x[k] - x[k - 1]);
+    const double span = x.back() - x.front();
+    for (int parts = 1; parts <= 1000; ++parts) {
+        const double step = smallest / parts;
+        if (span / step + 1 > static_cast<double>(XmileMaxGraphPoints)) break;
+        bool fits = true;
+        for (double value : x) {
+            const double position = (value - x.front()) / step;
+            if (std::fabs(position - std::round(position)) > 1e-6) {
+                fits = false;
+                break;
+            }
+        }
+        if (fits) return step;
+    }
+    return 0;
+}
+
+} // namespace
+
+bool XmileGraphCall(const TXmileGraph& graph, const std::string& input, std::string& text,
+                    std::string& error, TXmileFault& fault) {
+    using F = TXmileFault;
+    if (!graph.Type.empty() && graph.Type != "continuous")
+        return GraphFail(error, fault, F::Refused,
+                         graph.Type == "discrete" ? "discrete graphical functions"
+                         : graph.Type == "extrapolate"
+                             ? "extrapolating graphical functions"
+                             : "graphical functions of type " + graph.Type);
+    const std::vector<double>& y = graph.Y;
+    if (y.empty())
+        return GraphFail(error, fault, F::Invalid, "the graphical function has no y values");
+    std::vector<double> x = graph.X;
+    if (!x.empty()) {
+        if (x.size() != y.size())
+            return GraphFail(error, fault, F::Invalid,
+                             "the graphical function has " + std::to_string(x.size()) +
+                                 " x values and " + std::to_string(y.size()) + " y values");
+    } else {
+        if (!graph.HasXScale)
+            return GraphFail(error, fault, F::Invalid, "the graphical function has no x scale");
+        for (size_t k = 0; k < y.size(); ++k)
+            x.push_back(y.size() == 1
+                            ? graph.XMin
+                            : graph.XMin + (graph.XMax - graph.XMin) * static_cast<double>(k) /
+                                               static_cast<double>(y.size() - 1));
+    }
+    for (size_t k = 1; k < x.size(); ++k)
+        if (!(x[k] > x[k - 1]) || !std::isfinite(x[k] - x[k - 1]))
+            return GraphFail(error, fault, F::Invalid,
+                             "the graphical function's x values do not increase");
+    const double first = x.front();
+    double step = 1;
+    bool even = true;
+    if (x.size() > 1) {
+        step = (x.back() - first) / static_cast<double>(x.size() - 1);
+        for (size_t k = 1; k < x.size() && even; ++k) {
+            const double expected = first + step * static_cast<double>(k);
+            even = std::fabs(x[k] - expected) <= 1e-9 * std::max(1.0, std::fabs(expected));
+        }
+    }
+    std::vector<double> values = y;
+    if (!even) {
+        // The same broken line on a finer even grid: the points between the listed ones lie
+        // on its straight pieces.
+        step = CommonStep(x);
+        if (!(step > 0))
+            return GraphFail(error, fault, F::Refused,
+                             "graphical functions with unevenly spaced x values");
+        values.clear();
+        const auto count = static_cast<size_t>(std::llround((x.back() - first) / step)) + 1;
+        size_t piece = 0;
+        for (size_t k = 0; k < count; ++k) {
+            const double at = first + step * static_cast<double>(k);
+            while (piece + 2 < x.size() && at > x[piece + 1])
+                ++piece;
+            const double position = (at - x[piece]) / (x[piece + 1] - x[piece]);
+            if (std::fabs(at - x[piece + 1]) <= 1e-9 * std::max(1.0, std::fabs(at)))
+                values.push_back(y[piece + 1]);
+            else if (std::fabs(at - x[piece]) <= 1e-9 * std::max(1.0, std::fabs(at)))
+                values.push_back(y[piece]);
+            else
+                values.push_back(y[piece] + (y[piece + 1] - y[piece]) * position);
+        }
+    }
+    if (!(step > 0) || !std::isfinite(step))
+        return GraphFail(error, fault, F::Invalid,
+                         "the graphical function's x values do not increase");
+    text = "GRAPH(" + input + ", " + SignedNumberText(first) + ", " + XmileNumberText(step);
+    for (double value : values)
+        text += ", " + SignedNumberText(value);
+    text += ")";
+    return true;
 }
 
 namespace {
@@ -91,7 +204,7 @@ public:
         case TXmileNode::Call:
             return PrintCall(node, used, out);
         }
-        return Fail(TXmileFault::Malformed, "the equation cannot be read");
+        return Fail(TXmileFault::Invalid, "the equation cannot be read");
     }
 
 private:
@@ -131,7 +244,7 @@ private:
             out = Atom("TIMESTEP");
             return true;
         }
-        return Fail(TXmileFault::Malformed, "the name \"" + node.Text + "\" names no element");
+        return Fail(TXmileFault::Invalid, "the name \"" + node.Text + "\" names no element");
     }
 
     bool PrintUnary(const TXmileNode& node, std::set<std::string>& used, TPrinted& out) {
@@ -195,9 +308,9 @@ private:
         if (n >= low && n <= high) return true;
         std::string expected = std::to_string(low);
         if (high != low) expected += high > 100 ? " or more" : " or " + std::to_string(high);
-        return Fail(TXmileFault::Malformed, node.Text + " takes " + expected + " argument" +
-                                                (high == 1 && low == 1 ? "" : "s") + ", not " +
-                                                std::to_string(n));
+        return Fail(TXmileFault::Invalid, node.Text + " takes " + expected + " argument" +
+                                              (high == 1 && low == 1 ? "" : "s") + ", not " +
+                                              std::to_string(n));
     }
 
     bool PrintCall(const TXmileNode& node, std::set<std::string>& used, TPrinted& out) {
@@ -211,8 +324,8 @@ private:
             return PrintExpansion(node, used, out);
         if (IsOneOf(f, {"NORMAL",   "UNIFORM",    "RANDOM",  "POISSON", "LOGNORMAL", "EXPRND",
                         "BINOMIAL", "TRIANGULAR", "WEIBULL", "BETA",    "GAMMA",     "NEGBINOMIAL",
-                        "PARETO",   "GAMMALN",    "DELAYN",  "SMTHN",   "FORCST",    "LOOKUP",
-                        "SIZE",     "SUM",        "MEAN",    "STDDEV",  "RANK",      "PROD"}))
+                        "PARETO",   "GAMMALN",    "DELAYN",  "SMTHN",   "FORCST",    "SIZE",
+                        "SUM",      "MEAN",       "STDDEV",  "RANK",    "PROD"}))
             return Fail(TXmileFault::Refused, "the function " + f);
         if (f == "PREVIOUS" || f == "TREND") return PrintRecall(node, used, out);
 
@@ -267,9 +380,36 @@ private:
         }
         if (f == "PULSE") return PrintPulse(node, used, out);
 
+        if (f == "LOOKUP") {
+            if (!Arity(node, 2, 2)) return false;
+            const TXmileNode& table = *node.Args[0];
+            const TXmileGraph* graph =
+                table.Kind == TXmileNode::Name ? Context.NamedGraph(table.Text) : nullptr;
+            if (!graph)
+                return Fail(TXmileFault::Refused,
+                            "LOOKUP of something other than a graphical function");
+            return PrintGraph(*graph, *node.Args[1], used, out);
+        }
+        if (const TXmileGraph* graph = Context.NamedGraph(f)) {
+            if (!Arity(node, 1, 1)) return false;
+            return PrintGraph(*graph, *node.Args[0], used, out);
+        }
         if (!Context.Identifier(f).empty())
-            return Fail(TXmileFault::Refused, "named graphical functions (" + f + ")");
+            return Fail(TXmileFault::Invalid,
+                        "the element " + f +
+                            " is used as a function but has no graphical function");
         return Fail(TXmileFault::Refused, "the unknown function " + f);
+    }
+
+    bool PrintGraph(const TXmileGraph& graph, const TXmileNode& input, std::set<std::string>& used,
+                    TPrinted& out) {
+        TPrinted x;
+        if (!Print(input, used, x)) return false;
+        std::string text, error;
+        TXmileFault fault = TXmileFault::None;
+        if (!XmileGraphCall(graph, x.Text, text, error, fault)) return Fail(fault, error);
+        out = Atom(text);
+        return true;
     }
 
     bool PrintPulse(const TXmileNode& node, std::set<std::string>& used, TPrinted& out) {
@@ -314,7 +454,7 @@ private:
         }
         std::string error;
         const std::string identifier = Context.Expand(node.Text, args, argsUse, error);
-        if (identifier.empty()) return Fail(TXmileFault::Malformed, error);
+        if (identifier.empty()) return Fail(TXmileFault::Invalid, error);
         used.insert(Lower(identifier));
         out = Atom(identifier);
         return true;
@@ -334,7 +474,7 @@ bool XmileToEquation(const TXmileNode& node, TXmileImportContext& context, std::
     TImporter importer(context, error, fault);
     TPrinted printed;
     if (!importer.Print(node, used, printed)) {
-        if (fault == TXmileFault::None) fault = TXmileFault::Malformed;
+        if (fault == TXmileFault::None) fault = TXmileFault::Invalid;
         return false;
     }
     text = printed.Text;

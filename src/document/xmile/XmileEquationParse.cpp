@@ -51,6 +51,26 @@ std::string XmileNameKey(std::string_view name) {
     return key;
 }
 
+std::string XmileReferenceKey(std::string_view reference) {
+    auto blank = [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; };
+    while (!reference.empty() && blank(reference.front()))
+        reference.remove_prefix(1);
+    while (!reference.empty() && blank(reference.back()))
+        reference.remove_suffix(1);
+    if (reference.size() < 2 || reference.front() != '"' || reference.back() != '"')
+        return XmileNameKey(reference);
+    std::string name;
+    for (size_t i = 1; i + 1 < reference.size(); ++i) {
+        char c = reference[i];
+        if (c == '\\' && i + 2 < reference.size()) {
+            c = reference[++i];
+            if (c == 'n') c = ' ';
+        }
+        name += c;
+    }
+    return XmileNameKey(name);
+}
+
 bool ReadXmileNumber(std::string_view text, double& value) {
     while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
         text.remove_prefix(1);
@@ -84,7 +104,7 @@ public:
     std::unique_ptr<TXmileNode> ParseWhole() {
         Next();
         if (Failed()) return nullptr;
-        if (Kind == TToken::End) return Fail(TXmileFault::Malformed, "the equation is empty");
+        if (Kind == TToken::End) return Fail(TXmileFault::Invalid, "the equation is empty");
         auto node = Expression();
         if (!node) return nullptr;
         if (Kind != TToken::End) return Unexpected();
@@ -103,8 +123,8 @@ private:
     }
 
     std::nullptr_t Unexpected() {
-        if (Kind == TToken::End) return Fail(TXmileFault::Malformed, "the equation ends too soon");
-        return Fail(TXmileFault::Malformed, "unexpected \"" + Token + "\" in the equation");
+        if (Kind == TToken::End) return Fail(TXmileFault::Invalid, "the equation ends too soon");
+        return Fail(TXmileFault::Invalid, "unexpected \"" + Token + "\" in the equation");
     }
 
     bool IsWord(const char* word) const {
@@ -130,7 +150,7 @@ private:
                 const size_t close = Text.find('}', Pos);
                 if (close == std::string_view::npos) {
                     Kind = TToken::End;
-                    Fail(TXmileFault::Malformed, "a comment in the equation has no closing }");
+                    Fail(TXmileFault::Invalid, "a comment in the equation has no closing }");
                     return;
                 }
                 Pos = close + 1;
@@ -162,8 +182,7 @@ private:
             Token = std::string(Text.substr(start, Pos - start));
             Kind = TToken::Number;
             if (!ReadXmileNumber(Token, Number))
-                Fail(TXmileFault::Malformed,
-                     "the number " + Token + " is not valid or out of range");
+                Fail(TXmileFault::Invalid, "the number " + Token + " is not valid or out of range");
             return;
         }
         if (NameStart(c)) {
@@ -189,7 +208,7 @@ private:
             }
             if (Pos >= Text.size()) {
                 Kind = TToken::End;
-                Fail(TXmileFault::Malformed, "a quoted name in the equation has no closing quote");
+                Fail(TXmileFault::Invalid, "a quoted name in the equation has no closing quote");
                 return;
             }
             ++Pos;
@@ -231,7 +250,7 @@ private:
             return;
         default:
             Kind = TToken::End;
-            Fail(TXmileFault::Malformed, "unexpected character \"" + Token + "\" in the equation");
+            Fail(TXmileFault::Invalid, "unexpected character \"" + Token + "\" in the equation");
             return;
         }
     }
@@ -245,7 +264,7 @@ private:
         node->Args.push_back(std::move(left));
         node->Args.push_back(std::move(right));
         if (node->Height > XmileMaxTreeHeight)
-            return Fail(TXmileFault::Malformed, "the equation is nested too deeply");
+            return Fail(TXmileFault::Invalid, "the equation is nested too deeply");
         return node;
     }
 
@@ -253,7 +272,7 @@ private:
     std::unique_ptr<TXmileNode> Expression() {
         if (++Depth > XmileMaxNesting) {
             --Depth;
-            return Fail(TXmileFault::Malformed, "the equation is nested too deeply");
+            return Fail(TXmileFault::Invalid, "the equation is nested too deeply");
         }
         auto node = Or();
         --Depth;
@@ -335,7 +354,7 @@ private:
         if (IsOperator("-") || IsOperator("+") || IsWord("NOT")) {
             if (++Depth > XmileMaxNesting) {
                 --Depth;
-                return Fail(TXmileFault::Malformed, "the equation is nested too deeply");
+                return Fail(TXmileFault::Invalid, "the equation is nested too deeply");
             }
             auto node = std::make_unique<TXmileNode>();
             node->Kind = TXmileNode::Unary;
@@ -368,7 +387,7 @@ private:
         if (!(IsOperator("-") || IsOperator("+") || IsWord("NOT"))) return Primary();
         if (++Depth > XmileMaxNesting) {
             --Depth;
-            return Fail(TXmileFault::Malformed, "the equation is nested too deeply");
+            return Fail(TXmileFault::Invalid, "the equation is nested too deeply");
         }
         auto node = std::make_unique<TXmileNode>();
         node->Kind = TXmileNode::Unary;
@@ -480,7 +499,7 @@ std::unique_ptr<TXmileNode> ParseXmileEquation(std::string_view text, std::strin
     fault = TXmileFault::None;
     error.clear();
     if (text.size() > XmileMaxEquationLength) {
-        fault = TXmileFault::Malformed;
+        fault = TXmileFault::Invalid;
         error = "the equation is too long";
         return nullptr;
     }

@@ -11,8 +11,9 @@
 class TEquationElement;
 
 // Why an import or export stopped: a construct we cannot represent (the model is sound but
-// would compute something else), or input that is not a sound model at all.
-enum class TXmileFault { None, Refused, Malformed };
+// would compute something else), a readable file whose model is not sound (a name that names
+// nothing, an equation that does not parse), or input that cannot be read at all.
+enum class TXmileFault { None, Refused, Invalid, Malformed };
 
 // Limits on what one equation may hold, so that hostile input cannot exhaust the stack or
 // the memory.
@@ -43,6 +44,9 @@ bool IsXmileNumber(const TXmileNode& node, double& value);
 
 // Names compare by this key: case folded, blanks, '_' and line breaks alike, runs of them one.
 std::string XmileNameKey(std::string_view name);
+// The key of a name as a reference holds it (<inflow>, <outflow>, <from>, <to>, <of>): blanks
+// and line breaks around it dropped, and double quotes with their escapes undone.
+std::string XmileReferenceKey(std::string_view reference);
 
 // An expression in our language with how loosely it binds (1 comparison, 2 sum, 3 product,
 // 4 leading sign, 5 single item), so that pieces combine without changing their meaning.
@@ -52,6 +56,27 @@ struct TEquationPiece {
 };
 TEquationPiece EquationOperation(const std::string& op, const TEquationPiece& left,
                                  const TEquationPiece& right);
+
+// A graphical function as XMILE gives it: y values over evenly spaced x values from XMin to
+// XMax, or over the listed X values.
+struct TXmileGraph {
+    std::string Type; // empty: continuous
+    bool HasXScale = false;
+    double XMin = 0, XMax = 0;
+    std::vector<double> X; // listed x values, when given
+    std::vector<double> Y;
+};
+
+// Most points a graphical function becomes: unevenly spaced x values are laid on one even
+// grid that holds them all, which must stay within this.
+inline constexpr size_t XmileMaxGraphPoints = 4000;
+
+// The graphical function applied to input (our equation text) as a GRAPH call. Continuous
+// functions only; x values that are not evenly spaced are put on the finest even grid through
+// them all, with the y values in between interpolated, which is the same function. False with
+// error (naming the construct, without the element) and fault set when that cannot be done.
+bool XmileGraphCall(const TXmileGraph& graph, const std::string& input, std::string& text,
+                    std::string& error, TXmileFault& fault);
 
 // What the translation into our language needs from the model being built.
 class TXmileImportContext {
@@ -65,6 +90,9 @@ public:
     virtual std::string Expand(const std::string& function, const std::vector<TEquationPiece>& args,
                                const std::vector<std::set<std::string>>& argsUse,
                                std::string& error) = 0;
+    // The graphical function that name(x) or LOOKUP(name, x) applies: a named one, or an
+    // element's own; none when the name has none.
+    virtual const TXmileGraph* NamedGraph(std::string_view name) = 0;
 };
 
 // XMILE expression -> our equation text. used receives the identifiers the text names

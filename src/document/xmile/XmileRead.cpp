@@ -1,6 +1,8 @@
 // The XML of an XMILE document into records. Elements of other namespaces (a vendor's) and
 // elements that carry nothing for us are skipped; those that would change what the model
-// computes refuse the import.
+// computes refuse the import. Tools write vendor elements (<isee:prefs>) without declaring
+// their prefix and read such files themselves, so namespaces are not processed: an element
+// whose prefix differs from the root's is a vendor's.
 #include "document/xmile/XmileRecords.h"
 
 #include <QtCore/QByteArray>
@@ -17,17 +19,21 @@ public:
     TXmileXmlReader(std::string_view text, TXmileRecords& records, std::string& error,
                     TXmileFault& fault)
         : Bytes(QByteArray::fromRawData(text.data(), static_cast<qsizetype>(text.size()))),
-          Xml(Bytes), Records(records), Error(error), Fault(fault) {}
+          Xml(Bytes), Records(records), Error(error), Fault(fault) {
+        Xml.setNamespaceProcessing(false);
+    }
 
     bool Read() {
         if (!Xml.readNextStartElement()) return XmlFailure("the file holds no XML element");
-        if (Xml.name() != QLatin1String("xmile"))
+        const QStringView root = Xml.qualifiedName();
+        const qsizetype colon = root.indexOf(QLatin1Char(':'));
+        RootPrefix = colon < 0 ? QString() : root.left(colon).toString();
+        if (Name() != QLatin1String("xmile"))
             return Fail(TXmileFault::Malformed, "this is not an XMILE file: it starts with <" +
-                                                    Xml.name().toString().toStdString() + ">");
-        Namespace = Xml.namespaceUri().toString();
+                                                    root.toString().toStdString() + ">");
         int models = 0;
         while (NextChild()) {
-            const QStringView name = Xml.name();
+            const QStringView name = Name();
             if (name == QLatin1String("header")) {
                 if (!ReadHeader()) return false;
             } else if (name == QLatin1String("sim_specs")) {
@@ -39,7 +45,8 @@ public:
             } else if (name == QLatin1String("dimensions")) {
                 if (!RefuseIfNotEmpty("arrays (<dimensions>)")) return false;
             } else if (name == QLatin1String("macro")) {
-                return Fail(TXmileFault::Refused, "macros");
+                return Fail(TXmileFault::Refused,
+                            "macros (<macro name=\"" + Attribute("name") + "\">)");
             } else {
                 Xml.skipCurrentElement();
             }
@@ -50,7 +57,7 @@ public:
         while (!Xml.atEnd())
             Xml.readNext();
         if (Xml.hasError()) return XmlFailure("");
-        if (models == 0) return Fail(TXmileFault::Malformed, "the file has no <model>");
+        if (models == 0) return Fail(TXmileFault::Invalid, "the file has no <model>");
         return true;
     }
 
@@ -73,11 +80,20 @@ private:
         return Fail(TXmileFault::Malformed, fallback);
     }
 
+    // The current element's name without its prefix.
+    QStringView Name() const {
+        const QStringView name = Xml.qualifiedName();
+        const qsizetype colon = name.indexOf(QLatin1Char(':'));
+        return colon < 0 ? name : name.mid(colon + 1);
+    }
+
     // Advances to the next child element of the current one in XMILE's namespace, skipping
-    // those of other namespaces. False at the end of the current element or on an error.
+    // a vendor's. False at the end of the current element or on an error.
     bool NextChild() {
         while (Xml.readNextStartElement()) {
-            if (Xml.namespaceUri() == Namespace) return true;
+            const QStringView name = Xml.qualifiedName();
+            const qsizetype colon = name.indexOf(QLatin1Char(':'));
+            if (colon < 0 ? RootPrefix.isEmpty() : name.left(colon) == RootPrefix) return true;
             Xml.skipCurrentElement();
         }
         if (Xml.hasError()) XmlFailure("");
@@ -94,9 +110,9 @@ private:
         if (!present) return true;
         if (!ReadXmileNumber(text.toString().toStdString(), value) ||
             std::fabs(value) > XmileMaxCoordinate)
-            return Fail(TXmileFault::Malformed, "the " + std::string(name) + " value \"" +
-                                                    text.toString().left(40).toStdString() +
-                                                    "\" is not a number in range");
+            return Fail(TXmileFault::Invalid, "the " + std::string(name) + " value \"" +
+                                                  text.toString().left(40).toStdString() +
+                                                  "\" is not a number in range");
         return true;
     }
 
@@ -105,7 +121,7 @@ private:
         const QString value = Xml.readElementText(QXmlStreamReader::SkipChildElements);
         if (Xml.hasError()) return XmlFailure("");
         if (static_cast<size_t>(value.size()) > limit)
-            return Fail(TXmileFault::Malformed, what + " is too long");
+            return Fail(TXmileFault::Invalid, what + " is too long");
         text = value.toStdString();
         return true;
     }
@@ -114,7 +130,7 @@ private:
         std::string text;
         if (!Text(text, 100, what)) return false;
         if (!ReadXmileNumber(text, value))
-            return Fail(TXmileFault::Malformed,
+            return Fail(TXmileFault::Invalid,
                         what + " \"" + text.substr(0, 40) + "\" is not a number in range");
         return true;
     }
@@ -128,7 +144,7 @@ private:
 
     bool ReadHeader() {
         while (NextChild()) {
-            const QStringView name = Xml.name();
+            const QStringView name = Name();
             std::string* into = name == QLatin1String("name")      ? &Records.Title
                                 : name == QLatin1String("vendor")  ? &Records.Vendor
                                 : name == QLatin1String("product") ? &Records.Product
@@ -148,9 +164,9 @@ private:
         Records.Method = Attribute("method");
         Records.TimeUnits = Attribute("time_units");
         if (Records.TimeUnits.size() > XmileMaxNameLength)
-            return Fail(TXmileFault::Malformed, "the time unit is too long");
+            return Fail(TXmileFault::Invalid, "the time unit is too long");
         while (NextChild()) {
-            const QStringView name = Xml.name();
+            const QStringView name = Name();
             if (name == QLatin1String("start")) {
                 if (!Number(Records.Start, "the start time")) return false;
                 Records.HasStart = true;
@@ -161,8 +177,7 @@ private:
                 const bool reciprocal = Attribute("reciprocal") == "true";
                 if (!Number(Records.Dt, "the time step")) return false;
                 if (reciprocal) {
-                    if (Records.Dt == 0)
-                        return Fail(TXmileFault::Malformed, "the time step is 1/0");
+                    if (Records.Dt == 0) return Fail(TXmileFault::Invalid, "the time step is 1/0");
                     Records.Dt = 1 / Records.Dt;
                 }
                 Records.HasDt = true;
@@ -175,7 +190,7 @@ private:
 
     bool ReadModel() {
         while (NextChild()) {
-            const QStringView name = Xml.name();
+            const QStringView name = Name();
             if (name == QLatin1String("sim_specs")) {
                 if (!ReadSimSpecs()) return false;
             } else if (name == QLatin1String("variables")) {
@@ -193,20 +208,29 @@ private:
 
     bool ReadVariables() {
         while (NextChild()) {
-            const QStringView name = Xml.name();
+            const QStringView name = Name();
             if (name == QLatin1String("stock") || name == QLatin1String("flow") ||
                 name == QLatin1String("aux")) {
                 if (Records.Variables.size() >= XmileMaxVariables)
-                    return Fail(TXmileFault::Malformed, "the model has too many elements");
+                    return Fail(TXmileFault::Invalid, "the model has too many elements");
                 if (!ReadVariable(name.toString().toStdString())) return false;
             } else if (name == QLatin1String("module")) {
                 return Fail(TXmileFault::Refused,
                             "modules (<module name=\"" + Attribute("name") + "\">)");
             } else if (name == QLatin1String("gf")) {
-                return Fail(TXmileFault::Refused,
-                            "named graphical functions (<gf name=\"" + Attribute("name") + "\">)");
+                TXmileNamedGraph graph;
+                graph.Name = Attribute("name");
+                if (graph.Name.empty())
+                    return Fail(TXmileFault::Invalid, "a graphical function <gf> has no name");
+                if (graph.Name.size() > XmileMaxNameLength ||
+                    Records.Graphs.size() >= XmileMaxVariables)
+                    return Fail(TXmileFault::Invalid, "a graphical function's name is too long");
+                if (!ReadGraph(graph.Graph, "Graphical function \"" + graph.Name + "\": "))
+                    return false;
+                Records.Graphs.push_back(std::move(graph));
             } else if (name == QLatin1String("macro")) {
-                return Fail(TXmileFault::Refused, "macros");
+                return Fail(TXmileFault::Refused,
+                            "macros (<macro name=\"" + Attribute("name") + "\">)");
             } else {
                 Xml.skipCurrentElement();
             }
@@ -218,12 +242,12 @@ private:
         TXmileVariable v;
         v.Tag = tag;
         v.Name = Attribute("name");
-        if (v.Name.empty()) return Fail(TXmileFault::Malformed, "a <" + tag + "> has no name");
+        if (v.Name.empty()) return Fail(TXmileFault::Invalid, "a <" + tag + "> has no name");
         if (v.Name.size() > XmileMaxNameLength)
-            return Fail(TXmileFault::Malformed, "a <" + tag + ">'s name is too long");
+            return Fail(TXmileFault::Invalid, "a <" + tag + ">'s name is too long");
         const std::string who = "Element \"" + v.Name + "\": ";
         while (NextChild()) {
-            const std::string name = Xml.name().toString().toStdString();
+            const std::string name = Name().toString().toStdString();
             if (name == "eqn") {
                 if (!Text(v.Equation, XmileMaxEquationLength, who + "the equation")) return false;
                 v.HasEquation = true;
@@ -231,7 +255,7 @@ private:
                 std::string flow;
                 if (!Text(flow, XmileMaxNameLength, who + "an " + name)) return false;
                 if (v.Inflows.size() + v.Outflows.size() >= XmileMaxVariables)
-                    return Fail(TXmileFault::Malformed, who + "too many flows");
+                    return Fail(TXmileFault::Invalid, who + "too many flows");
                 (name == "inflow" ? v.Inflows : v.Outflows).push_back(flow);
             } else if (name == "units") {
                 if (!Text(v.Units, XmileMaxNameLength, who + "the units")) return false;
@@ -241,7 +265,10 @@ private:
                 if (!ReadGraph(v.Graph, who)) return false;
                 v.HasGraph = true;
             } else if (name == "non_negative") {
-                return Fail(TXmileFault::Refused, who + "non-negative " + tag + "s");
+                std::string value;
+                if (!Text(value, 100, who + "<non_negative>")) return false;
+                // <non_negative/> says yes; a tool may also write the value.
+                v.NonNegative = XmileNameKey(value) != "false" && XmileNameKey(value) != "0";
             } else if (name == "dimensions") {
                 if (!RefuseIfNotEmpty(who + "arrays")) return false;
             } else if (name == "element") {
@@ -274,10 +301,10 @@ private:
                 text.substr(start, end == std::string::npos ? end : end - start);
             double value = 0;
             if (!ReadXmileNumber(item, value))
-                return Fail(TXmileFault::Malformed,
+                return Fail(TXmileFault::Invalid,
                             what + " holds \"" + item.substr(0, 40) + "\", not a number in range");
             if (values.size() >= XmileMaxPoints)
-                return Fail(TXmileFault::Malformed, what + " holds too many values");
+                return Fail(TXmileFault::Invalid, what + " holds too many values");
             values.push_back(value);
             if (end == std::string::npos) break;
             start = end + separator.size();
@@ -288,7 +315,7 @@ private:
     bool ReadGraph(TXmileGraph& graph, const std::string& who) {
         graph.Type = Attribute("type");
         while (NextChild()) {
-            const QStringView name = Xml.name();
+            const QStringView name = Name();
             if (name == QLatin1String("xscale")) {
                 bool hasMin = false, hasMax = false;
                 if (!NumberAttribute("min", graph.XMin, hasMin) ||
@@ -311,7 +338,7 @@ private:
         bool read = false;
         while (NextChild()) {
             const std::string type = Attribute("type");
-            if (Xml.name() == QLatin1String("view") && !read &&
+            if (Name() == QLatin1String("view") && !read &&
                 (type.empty() || type == "stock_flow")) {
                 read = true;
                 if (!ReadView()) return false;
@@ -324,20 +351,20 @@ private:
 
     bool ReadView() {
         while (NextChild()) {
-            const std::string tag = Xml.name().toString().toStdString();
+            const std::string tag = Name().toString().toStdString();
             if (tag != "stock" && tag != "flow" && tag != "aux" && tag != "alias" &&
                 tag != "connector") {
                 Xml.skipCurrentElement();
                 continue;
             }
             if (Records.Shapes.size() >= XmileMaxShapes)
-                return Fail(TXmileFault::Malformed, "the view holds too many objects");
+                return Fail(TXmileFault::Invalid, "the view holds too many objects");
             TXmileShape shape;
             shape.Tag = tag;
             shape.Name = Attribute("name");
             shape.Uid = Attribute("uid");
             if (shape.Name.size() > XmileMaxNameLength || shape.Uid.size() > XmileMaxNameLength)
-                return Fail(TXmileFault::Malformed, "a name in the view is too long");
+                return Fail(TXmileFault::Invalid, "a name in the view is too long");
             bool hasX = false, hasY = false;
             if (!NumberAttribute("x", shape.X, hasX) || !NumberAttribute("y", shape.Y, hasY))
                 return false;
@@ -346,7 +373,7 @@ private:
             if (!NumberAttribute("angle", angle, shape.HasAngle)) return false;
             shape.Angle = angle;
             while (NextChild()) {
-                const QStringView name = Xml.name();
+                const QStringView name = Name();
                 if (name == QLatin1String("pts")) {
                     if (!ReadPoints(shape)) return false;
                 } else if (name == QLatin1String("of")) {
@@ -367,7 +394,7 @@ private:
 
     bool ReadPoints(TXmileShape& shape) {
         while (NextChild()) {
-            if (Xml.name() != QLatin1String("pt")) {
+            if (Name() != QLatin1String("pt")) {
                 Xml.skipCurrentElement();
                 continue;
             }
@@ -376,7 +403,7 @@ private:
             if (!NumberAttribute("x", x, hasX) || !NumberAttribute("y", y, hasY)) return false;
             if (hasX && hasY) {
                 if (shape.Points.size() >= XmileMaxPoints)
-                    return Fail(TXmileFault::Malformed, "a flow's pipe has too many points");
+                    return Fail(TXmileFault::Invalid, "a flow's pipe has too many points");
                 shape.Points.emplace_back(x, y);
             }
             Xml.skipCurrentElement();
@@ -390,10 +417,10 @@ private:
             const QXmlStreamReader::TokenType token = Xml.readNext();
             if (token == QXmlStreamReader::Characters) {
                 if (name.size() + static_cast<size_t>(Xml.text().size()) > XmileMaxNameLength)
-                    return Fail(TXmileFault::Malformed, "a connector's end is too long");
+                    return Fail(TXmileFault::Invalid, "a connector's end is too long");
                 name += Xml.text().toString().toStdString();
             } else if (token == QXmlStreamReader::StartElement) {
-                if (Xml.name() == QLatin1String("alias")) alias = Attribute("uid");
+                if (Name() == QLatin1String("alias")) alias = Attribute("uid");
                 Xml.skipCurrentElement();
             } else if (token == QXmlStreamReader::EndElement) {
                 break;
@@ -409,7 +436,7 @@ private:
 
     QByteArray Bytes;
     QXmlStreamReader Xml;
-    QString Namespace;
+    QString RootPrefix;
     TXmileRecords& Records;
     std::string& Error;
     TXmileFault& Fault;

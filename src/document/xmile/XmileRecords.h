@@ -9,14 +9,6 @@
 #include <utility>
 #include <vector>
 
-struct TXmileGraph {
-    std::string Type; // empty: continuous
-    bool HasXScale = false;
-    double XMin = 0, XMax = 0;
-    std::vector<double> X; // listed x values, when given
-    std::vector<double> Y;
-};
-
 struct TXmileVariable {
     std::string Tag; // stock, flow or aux
     std::string Name;
@@ -25,6 +17,12 @@ struct TXmileVariable {
     std::vector<std::string> Inflows, Outflows;
     std::string Units, Doc;
     bool HasGraph = false;
+    TXmileGraph Graph;
+    bool NonNegative = false;
+};
+
+struct TXmileNamedGraph {
+    std::string Name;
     TXmileGraph Graph;
 };
 
@@ -46,6 +44,7 @@ struct TXmileRecords {
     double Start = 0, Stop = 0, Dt = 1;
     std::string Method, TimeUnits;
     std::vector<TXmileVariable> Variables;
+    std::vector<TXmileNamedGraph> Graphs;
     std::vector<TXmileShape> Shapes;
 };
 

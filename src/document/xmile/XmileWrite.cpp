@@ -218,6 +218,8 @@ private:
             }
             if (auto it = WholeGraphs.find(v); it != WholeGraphs.end())
                 WriteGraph(xml, *it->second);
+            if (v->NonNegative && (v->Kind == ekResource || v->Kind == ekFlow))
+                xml.writeEmptyElement("non_negative");
             if (!v->Units.empty()) xml.writeTextElement("units", Q(v->Units));
             if (!v->Notes.empty()) {
                 // XML reads any line break as LF.
@@ -325,7 +327,8 @@ private:
         xml.writeEndElement();
         xml.writeEndElement();
         xml.writeStartElement("sim_specs");
-        xml.writeAttribute("method", "Euler");
+        xml.writeAttribute("method",
+                           IntegrationMethodNames[Model.Method <= imRK4 ? Model.Method : imEuler]);
         if (!Model.TimeUnit.empty()) xml.writeAttribute("time_units", Q(Model.TimeUnit));
         xml.writeTextElement("start", Q(XmileNumberText(Model.StartTime)));
         xml.writeTextElement("stop", Q(XmileNumberText(Model.StopTime)));

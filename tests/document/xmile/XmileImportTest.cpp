@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <functional>
+#include <utility>
 
 namespace {
 
@@ -77,6 +78,74 @@ const TExpected Cases[] = {
              r2 += f1 - f2;
              r3 += f2 - f3;
              first += input(t) - first / 2;
+         }
+     }},
+    {"isee_prefixes", 1, 13, 0.25,
+     [](TRunValues& v, size_t steps, double dt) {
+         double customers = 50;
+         for (size_t n = 0; n < steps; ++n) {
+             const double time = 1 + static_cast<double>(n) * dt;
+             const double in = customers * 0.08 + (time >= 4 ? 5 : 0);
+             const double out = customers / 10;
+             v["Customers"].push_back(customers);
+             v["new customers"].push_back(in);
+             v["lost customers"].push_back(out);
+             customers += dt * (in - out);
+         }
+     }},
+    {"named_gf", 0, 20, 0.5,
+     [](TRunValues& v, size_t steps, double dt) {
+         // The broken line through (0, 1), (0.5, 0.9), (1, 0.5), (2, 0), flat beyond.
+         auto effect = [](double x) {
+             if (x <= 0) return 1.0;
+             if (x <= 0.5) return 1 - 0.2 * x;
+             if (x <= 1) return 0.9 - 0.8 * (x - 0.5);
+             if (x <= 2) return 0.5 - 0.5 * (x - 1);
+             return 0.0;
+         };
+         double population = 20;
+         for (size_t n = 0; n < steps; ++n) {
+             const double births = population * 0.2 * effect(population / 100);
+             v["Population"].push_back(population);
+             v["births"].push_back(births);
+             v["crowding shown"].push_back(effect(population / 100));
+             population += dt * births;
+         }
+     }},
+    {"non_negative", 0, 10, 1,
+     [](TRunValues& v, size_t steps, double dt) {
+         double inventory = 30;
+         for (size_t n = 0; n < steps; ++n) {
+             const double time = static_cast<double>(n) * dt;
+             // Uniflows, and outflows in order take no more than there is.
+             const double production = std::max(0.0, 8 - time);
+             const double offered = inventory / dt + production;
+             const double shipments = std::min(20.0, offered);
+             const double spoilage = std::min(inventory * 0.25, offered - shipments);
+             v["Inventory"].push_back(inventory);
+             v["production"].push_back(production);
+             v["shipments"].push_back(shipments);
+             v["spoilage"].push_back(spoilage);
+             inventory += dt * (production - shipments - spoilage);
+         }
+     }},
+    {"rk4", 0, 10, 0.25,
+     [](TRunValues& v, size_t steps, double dt) {
+         // Classical Runge-Kutta on x' = v, v' = -4x.
+         double x = 1, u = 0;
+         auto slope = [](double px, double pu) { return std::pair{pu, -4 * px}; };
+         for (size_t n = 0; n < steps; ++n) {
+             v["position"].push_back(x);
+             v["velocity"].push_back(u);
+             v["pull"].push_back(4 * x);
+             // Close to the exact solution, cos 2t, at every step.
+             EXPECT_NEAR(x, std::cos(2 * static_cast<double>(n) * dt), 2e-3);
+             const auto [a1, b1] = slope(x, u);
+             const auto [a2, b2] = slope(x + dt / 2 * a1, u + dt / 2 * b1);
+             const auto [a3, b3] = slope(x + dt / 2 * a2, u + dt / 2 * b2);
+             const auto [a4, b4] = slope(x + dt * a3, u + dt * b3);
+             x += dt / 6 * (a1 + 2 * a2 + 2 * a3 + a4);
+             u += dt / 6 * (b1 + 2 * b2 + 2 * b3 + b4);
          }
      }},
     {"aliases", 2000, 2010, 1,
@@ -183,14 +252,50 @@ TEST(XmileImport, ExpansionsAreNamedAfterTheirElementAndExplained) {
     EXPECT_EQ(model.FindByIdentifier("delayed")->Equation, "delayed_delay_outflow");
 }
 
-TEST(XmileImport, OtherMethodsImportWithAWarning) {
-    std::string text = ReadWholeFile(XmileModel("teacup"));
-    text.replace(text.find("method=\"Euler\""), 14, "method=\"RK4\"");
-    TXmileImport imported = ImportXmileText(text, "teacup.xmile");
+TEST(XmileImport, MethodsAndNonNegativeElementsBecomeTheModels) {
+    struct TCase {
+        const char* Method;
+        TIntegrationMethod Expected;
+    };
+    for (const TCase& c : {TCase{"RK4", imRK4}, TCase{"rk2", imRK2}, TCase{"Euler", imEuler}}) {
+        std::string text = ReadWholeFile(XmileModel("teacup"));
+        text.replace(text.find("method=\"Euler\""), 14, "method=\"" + std::string(c.Method) + "\"");
+        TXmileImport imported = ImportXmileText(text, "teacup.xmile");
+        ASSERT_TRUE(imported.Document) << imported.Error;
+        EXPECT_TRUE(imported.Warnings.empty());
+        EXPECT_EQ(imported.Document->Simulation->Method, c.Expected) << c.Method;
+    }
+    TXmileImport imported = ImportXmileData("non_negative");
     ASSERT_TRUE(imported.Document) << imported.Error;
-    ASSERT_EQ(imported.Warnings.size(), 1u);
-    EXPECT_EQ(imported.Warnings[0], "The model was made for the RK4 method; Quorvane integrates "
-                                    "with Euler, so results may differ from the original tool's.");
+    for (TVariableObject* element : imported.Document->Simulation->Variables)
+        EXPECT_TRUE(element->NonNegative) << element->Name;
+}
+
+TEST(XmileImport, VendorElementsAreSkippedAndReferencesMatchHoweverWritten) {
+    TXmileImport imported = ImportXmileData("isee_prefixes");
+    ASSERT_TRUE(imported.Document) << imported.Error;
+    TDataFile& document = *imported.Document;
+    TVariableObject* in = document.Simulation->FindByIdentifier("new_customers");
+    ASSERT_TRUE(in);
+    EXPECT_EQ(document.Title, "Coffee shop");
+    EXPECT_EQ(document.Simulation->TimeStep, 0.25);
+    // The connector from Time is dropped without a word; the other four are drawn.
+    int links = 0;
+    for (TLinkInstance* link : document.Image().Links)
+        links += !link->IsPipe();
+    EXPECT_EQ(links, 4);
+    EXPECT_TRUE(imported.Warnings.empty());
+    // Connectors to or from nothing of the model, and shapes of nothing, are left out.
+    std::string text = ReadWholeFile(XmileModel("isee_prefixes"));
+    text.replace(text.find("<from>Time</from>"), 17, "<from>Nothing</from>");
+    text.replace(text.find("<aux x=\"190\""), 4, "<aux name=\"ghost\" x=\"1\" y=\"1\"/><aux");
+    TXmileImport changed = ImportXmileText(text, "changed.xmile");
+    ASSERT_TRUE(changed.Document) << changed.Error;
+    ASSERT_EQ(changed.Warnings.size(), 2u);
+    EXPECT_EQ(changed.Warnings[0],
+              "The view shows \"ghost\", which is no element of the model; it is left out.");
+    EXPECT_EQ(changed.Warnings[1],
+              "A connector from \"Nothing\", which is no element of the model, is left out.");
 }
 
 } // namespace
