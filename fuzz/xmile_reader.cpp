@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             model.Step();
         for (TVariableObject* element : model.Variables)
             if (element->NonNegative && element->Kind == ekResource && element->Value < 0 &&
-                element->Simulated.Points.front().Value >= 0)
+                !element->Simulated.Points.empty() && element->Simulated.Points.front().Value >= 0)
                 std::abort();
     }
 

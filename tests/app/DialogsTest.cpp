@@ -165,13 +165,16 @@ TEST_F(MainFormTest, TimeSettingsKeepsAStepItShowsRounded) {
     Hooks.OnDialog = [](QDialog& dialog) {
         auto& settings = static_cast<TFormTimeSettings&>(dialog);
         EXPECT_EQ(settings.ComboBoxTimeStep->currentText(), "0.063");
+        EXPECT_EQ(settings.ComboBoxIntegrationMethod->currentText(), "Euler");
         settings.EditNow->clear();
         QTest::keyClicks(settings.EditNow, "6");
+        settings.ComboBoxIntegrationMethod->setCurrentIndex(2);
         settings.findChild<QPushButton*>("ButtonOK")->click();
     };
     Form->ShowTimeSettings();
     EXPECT_EQ(Simulation().Now, 6);
     EXPECT_EQ(Simulation().TimeStep, 0.0625);
+    EXPECT_EQ(Simulation().Method, imRK4);
     EXPECT_TRUE(Form->ActiveDocument()->IsModified);
 
     // Untouched, OK applies nothing; during a run the dialog is refused.

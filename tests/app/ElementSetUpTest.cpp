@@ -412,3 +412,26 @@ TEST_F(ElementSetUpTest, LaterBuiltinsAreListedWithTheirHelpAndInserted) {
     });
     EXPECT_EQ(Sales->Equation, "Price * 2");
 }
+
+TEST_F(ElementSetUpTest, NonNegativeIsOfferedForResourcesAndFlowsAndUndoes) {
+    TVariableObject* stock = Model.Element(ekResource, "Stock", "10");
+    TVariableObject* drain = Model.Element(ekFlow, "Drain", "3");
+    const std::string before = Document.SavedText();
+    const size_t undoSteps = Document.UndoStack.size();
+    for (TVariableObject* element : {Price, Sales, stock, drain}) {
+        SCOPED_TRACE(element->Name);
+        const bool offered = element == stock || element == drain;
+        Open(element, [&](TFormVariable& form) {
+            EXPECT_EQ(form.CheckBoxNonNegative->isVisibleTo(&form), offered);
+            EXPECT_FALSE(form.CheckBoxNonNegative->isChecked());
+            if (offered) form.CheckBoxNonNegative->click();
+            form.ButtonOK->click();
+        });
+        EXPECT_EQ(element->NonNegative, offered);
+    }
+    // One undo step each, and undoing them gives the model back as it was.
+    ASSERT_EQ(Document.UndoStack.size(), undoSteps + 2);
+    Document.Undo();
+    Document.Undo();
+    EXPECT_EQ(Document.SavedText(), before);
+}

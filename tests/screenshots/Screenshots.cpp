@@ -7,6 +7,7 @@
 #include "app/Recovery.h"
 #include "app/SimulationMain.h"
 #include "app/SupportWindow.h"
+#include "app/TimeSettings.h"
 #include "app/Utilities.h"
 #include "app/diagram/MainView.h"
 #include "app/diagram/ToolCursors.h"
@@ -147,6 +148,11 @@ bool SaveSetUpWindows(TSimulationMainForm& form, TUnattendedHooks& hooks, const 
         setUp.PageControlVariable->setCurrentWidget(setUp.TabSheetGraph);
         ok = SaveWindow(setUp, images + "/element-setup-graph.png") && ok;
         setUp.reject();
+    }
+    {
+        TFormTimeSettings settings(&form);
+        settings.Fill(*document->Simulation);
+        ok = SaveWindow(settings, images + "/time-settings.png") && ok;
     }
     // The GRAPH editor opens on a double-click on the call in the equation.
     if (TVariableObject* lookup = FirstElement(

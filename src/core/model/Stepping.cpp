@@ -318,7 +318,10 @@ void TSimulationObject::LimitFlow(TVariableObject& flow) {
                 }
             }
             const double taken = limit.Outflow ? value : -value;
-            if (!(taken <= left)) value = (left > 0 ? left : 0) * (limit.Outflow ? 1 : -1);
+            if (!(taken <= left)) {
+                const double allowed = left > 0 ? left : 0;
+                value = limit.Outflow ? allowed : (allowed > 0 ? -allowed : 0);
+            }
         }
     }
     flow.Value = value;

@@ -94,6 +94,8 @@ bool TXmileBuilder::BuildDiagram() {
     for (const TXmileShape& shape : Records.Shapes) {
         if (shape.Tag == "connector" || !shape.HasPosition) continue;
         TVariableObject* element = find(shape.Name);
+        // A graphical function applied by name has no element to show.
+        if (!element && NamedGraph(XmileReferenceKey(shape.Name))) continue;
         if (!element) {
             // A picture of nothing computes nothing: the diagram goes without it.
             Result.Warnings.push_back("The view shows \"" + shape.Name +

@@ -415,9 +415,15 @@ private:
     bool PrintPulse(const TXmileNode& node, std::set<std::string>& used, TPrinted& out) {
         std::vector<TPrinted> a;
         if (!Arity(node, 2, 3) || !PrintArgs(node, used, a)) return false;
-        // One pulse: our PULSE with a zero interval would fire at every step.
-        const TPrinted single = Function("IF", {Operation("=", Atom("TIME"), a[1]),
-                                                Operation("/", a[0], Atom("TIMESTEP")), Atom("0")});
+        // One pulse: our PULSE with a zero interval would fire at every step, so it gets an
+        // interval that cannot come round again within the run, whatever the time settings
+        // become. Being a PULSE it moves its whole amount under every integration method.
+        const TPrinted once =
+            Operation("+",
+                      Operation("+", Operation("-", Atom("STOPTIME"), Atom("STARTTIME")),
+                                Function("ABS", {Operation("-", a[1], Atom("STARTTIME"))})),
+                      Atom("1"));
+        const TPrinted single = Function("PULSE", {a[0], a[1], once});
         double interval = 0;
         if (a.size() == 2 || (IsXmileNumber(*node.Args[2], interval) && interval <= 0)) {
             out = single;

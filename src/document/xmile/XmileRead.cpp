@@ -285,6 +285,12 @@ private:
             }
         }
         if (Failed()) return false;
+        // A graphical function without an input is one to apply by name (as a lookup
+        // table is written by some tools), not an element.
+        if (v.HasGraph && v.Equation.find_first_not_of(" \t\r\n") == std::string::npos) {
+            Records.Graphs.push_back({v.Name, std::move(v.Graph)});
+            return true;
+        }
         Records.Variables.push_back(std::move(v));
         return true;
     }

@@ -126,12 +126,17 @@ TEST(Integration, ANonNegativeResourceNeverGoesBelowZeroUnderAnyMethod) {
         TVariableObject& tank = m.Resource("Tank", "3");
         TVariableObject& drain = m.Flow("Drain", "1 + Tank * 2", {"Tank"});
         m.Outflow(drain, tank);
+        // An inflow running backwards drains too, after the outflows.
+        TVariableObject& back = m.Flow("Back", "-1");
+        m.Inflow(back, tank);
         tank.NonNegative = true;
         m.Sim.Method = method;
         ASSERT_TRUE(m.Run());
         for (double value : m.Values("Tank"))
             EXPECT_GE(value, 0);
         EXPECT_NEAR(m.Values("Tank").back(), 0, 1e-12);
+        EXPECT_EQ(m.Values("Back").front(), 0);
+        EXPECT_EQ(m.Values("Back").back(), 0);
     }
 }
 
