@@ -26,6 +26,12 @@ TEST(CliXmile, CommandsGiveTheirStatusAndMessages) {
                    "</model></xmile>");
     const std::string broken = (folder.Path / "broken.xml").string();
     WriteWholeFile(broken, "<xmile><model>");
+    // Readable XML whose model is not sound is the model's fault, not the file's.
+    const std::string unsound = (folder.Path / "unsound.xmile").string();
+    WriteWholeFile(unsound,
+                   "<xmile><isee:prefs/><sim_specs isee:sim_duration=\"1\"><start>0</start>"
+                   "<stop>1</stop></sim_specs><model><variables><aux name=\"a\"><eqn>nobody + 1"
+                   "</eqn><isee:summing/></aux></variables></model></xmile>");
     const std::string out = (folder.Path / "out.qvf").string();
     const std::string xmile = (folder.Path / "out.xmile").string();
     struct TCase {
@@ -74,6 +80,10 @@ TEST(CliXmile, CommandsGiveTheirStatusAndMessages) {
          false},
         {{"check", XmileData("delays.xmile")}, 0, "", false},
         {{"check", broken}, 3, "Not imported: the XML is malformed", false},
+        {{"check", unsound},
+         1,
+         "Not imported: Element \"a\": the name \"nobody\" names no element.\n",
+         false},
         {{"info", refused}, 1, "Not imported: Element \"a\"", false},
     };
     for (const TCase& c : cases) {

@@ -112,6 +112,17 @@ std::string TXmileBuilder::Identifier(std::string_view xmileName) {
 }
 
 const TXmileGraph* TXmileBuilder::NamedGraph(std::string_view name) {
+    const TXmileGraph* graph = FindNamedGraph(name);
+    if (graph) {
+        // Every use copies the table: a file must not make the copies outgrow any model.
+        const size_t points = graph->X.empty() ? graph->Y.size() : XmileMaxGraphPoints;
+        GraphPointsCopied += std::max<size_t>(points, 1);
+        if (GraphPointsCopied > XmileMaxGraphPointsCopied) GraphCopiesTooMany = true;
+    }
+    return graph;
+}
+
+const TXmileGraph* TXmileBuilder::FindNamedGraph(std::string_view name) const {
     const std::string key = XmileNameKey(name);
     for (const TXmileNamedGraph& graph : Records.Graphs)
         if (XmileNameKey(graph.Name) == key) return &graph.Graph;
@@ -192,6 +203,7 @@ bool TXmileBuilder::BuildTime() {
 
 bool TXmileBuilder::CreateElements() {
     std::map<std::string, std::string> identifierOwner;
+    std::vector<TVariableObject*> renamed;
     for (const TXmileVariable& record : Records.Variables) {
         bool changed = false;
         const std::string name = DisplayName(record.Name, changed);
@@ -222,9 +234,11 @@ bool TXmileBuilder::CreateElements() {
         element->Notes = NotesText(record.Doc);
         element->NonNegative = record.NonNegative && (kind == ekResource || kind == ekFlow);
         Register(element, key);
-        // References may also spell the name as it now reads.
-        if (changed && !ByKey.count(XmileNameKey(name))) ByKey[XmileNameKey(name)] = element;
+        if (changed) renamed.push_back(element);
     }
+    // References may also spell a changed name as it now reads.
+    for (TVariableObject* element : renamed)
+        ByKey.emplace(XmileNameKey(element->Name), element);
     return true;
 }
 
@@ -234,8 +248,11 @@ bool TXmileBuilder::TranslateEquations() {
     std::vector<TVariableObject*> elements;
     for (TVariableObject* element : Model->Variables)
         elements.push_back(element);
-    for (const TXmileVariable& record : Records.Variables)
+    for (const TXmileVariable& record : Records.Variables) {
         if (!TranslateOne(record, elements[i++])) return false;
+        if (GraphCopiesTooMany)
+            return Fail(TXmileFault::Invalid, "the graphical functions are applied too often");
+    }
     return true;
 }
 

@@ -28,6 +28,7 @@ public:
                        const std::vector<std::set<std::string>>& argsUse,
                        std::string& error) override;
     const TXmileGraph* NamedGraph(std::string_view name) override;
+    const TXmileGraph* FindNamedGraph(std::string_view name) const;
 
 private:
     bool Fail(TXmileFault fault, const std::string& message);
@@ -67,6 +68,8 @@ private:
     std::map<std::string, int> Expansions;  // per name they are given, how many so far
     std::map<TVariableObject*, int> Groups; // the elements of one expansion share a number
     int GroupCount = 0;
+    size_t GraphPointsCopied = 0;
+    bool GraphCopiesTooMany = false;
 };
 
 // Lower-case copy (ASCII letters only, as identifiers compare).

@@ -95,7 +95,7 @@ bool TXmileBuilder::BuildDiagram() {
         if (shape.Tag == "connector" || !shape.HasPosition) continue;
         TVariableObject* element = find(shape.Name);
         // A graphical function applied by name has no element to show.
-        if (!element && NamedGraph(XmileReferenceKey(shape.Name))) continue;
+        if (!element && FindNamedGraph(XmileReferenceKey(shape.Name))) continue;
         if (!element) {
             // A picture of nothing computes nothing: the diagram goes without it.
             Result.Warnings.push_back("The view shows \"" + shape.Name +

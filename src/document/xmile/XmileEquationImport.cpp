@@ -98,6 +98,9 @@ bool XmileGraphCall(const TXmileGraph& graph, const std::string& input, std::str
         }
     }
     std::vector<double> values = y;
+    if (!even && x.size() > XmileMaxGraphPoints)
+        return GraphFail(error, fault, F::Refused,
+                         "graphical functions with unevenly spaced x values");
     if (!even) {
         // The same broken line on a finer even grid: the points between the listed ones lie
         // on its straight pieces.

@@ -70,6 +70,8 @@ struct TXmileGraph {
 // Most points a graphical function becomes: unevenly spaced x values are laid on one even
 // grid that holds them all, which must stay within this.
 inline constexpr size_t XmileMaxGraphPoints = 4000;
+// Most points the uses of named graphical functions may copy into equations in one import.
+inline constexpr size_t XmileMaxGraphPointsCopied = 2000000;
 
 // The graphical function applied to input (our equation text) as a GRAPH call. Continuous
 // functions only; x values that are not evenly spaced are put on the finest even grid through

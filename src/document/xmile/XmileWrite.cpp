@@ -60,7 +60,8 @@ public:
                 Unsupported = unsupported;
         }
         GraphAuxes.push_back(aux);
-        return XmileEquationName(name);
+        // A graphical function of its own, applied to the index where the call was.
+        return XmileEquationName(name) + "(" + aux.Equation + ")";
     }
 
 private:
@@ -171,6 +172,12 @@ private:
     }
 
     void WriteGraph(QXmlStreamWriter& xml, const TEquationFunction& f) {
+        xml.writeStartElement("gf");
+        WriteGraphScales(xml, f);
+        xml.writeEndElement();
+    }
+
+    void WriteGraphScales(QXmlStreamWriter& xml, const TEquationFunction& f) {
         std::vector<double> values;
         for (int32_t i = 1; i < f.ParamCount(); ++i) {
             const TEquationElement* p = f.Param(i);
@@ -188,7 +195,11 @@ private:
             high = i == 2 ? values[i] : std::max(high, values[i]);
         }
         const size_t count = values.size() > 2 ? values.size() - 2 : 1;
-        xml.writeStartElement("gf");
+        WriteScales(xml, first, step, count, low, high, y);
+    }
+
+    static void WriteScales(QXmlStreamWriter& xml, double first, double step, size_t count,
+                            double low, double high, const std::string& y) {
         xml.writeEmptyElement("xscale");
         xml.writeAttribute("min", Q(XmileNumberText(first)));
         xml.writeAttribute("max",
@@ -197,7 +208,6 @@ private:
         xml.writeAttribute("min", Q(XmileNumberText(low)));
         xml.writeAttribute("max", Q(XmileNumberText(high > low ? high : low + 1)));
         xml.writeTextElement("ypts", Q(y));
-        xml.writeEndElement();
     }
 
     void EmitVariables(QXmlStreamWriter& xml) {
@@ -231,10 +241,9 @@ private:
             xml.writeEndElement();
         }
         for (const TGraphAux& aux : GraphAuxes) {
-            xml.writeStartElement("aux");
+            xml.writeStartElement("gf");
             xml.writeAttribute("name", Q(aux.Name));
-            xml.writeTextElement("eqn", Q(aux.Equation));
-            WriteGraph(xml, *aux.Graph);
+            WriteGraphScales(xml, *aux.Graph);
             xml.writeEndElement();
         }
         xml.writeEndElement();

@@ -245,7 +245,11 @@ TEST(DataFile, ModelsCallingLaterBuiltinsNeedTheNewerFormat) {
 }
 
 TEST(DataFile, VersionRuleJudgesThreeNumbers) {
+    // A body of the base format under older headers, one of the newer format under newer.
     const std::string text = NewDocument()->SavedText();
+    auto newer = NewDocument();
+    newer->Simulation->Method = imRK4;
+    const std::string newerText = newer->SavedText();
     struct TCase {
         const char* Version;
         bool Opens;
@@ -253,8 +257,11 @@ TEST(DataFile, VersionRuleJudgesThreeNumbers) {
                  {"2.0.0.0", false},  {"1.0.9.500", true},  {"1.0.10.0", true}};
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Version);
-        std::string changed = text;
-        changed.replace(changed.find("1.0.10.166"), 10, c.Version);
+        const bool older = std::string(c.Version).rfind("1.0.9", 0) == 0 ||
+                           std::string(c.Version).rfind("1.0.10", 0) == 0;
+        std::string changed = older ? text : newerText;
+        const std::string header = older ? BaseFormatVersion : ProgramVersion;
+        changed.replace(changed.find(header), header.size(), c.Version);
         std::string message;
         auto document = LoadText(changed, &message);
         EXPECT_EQ(document != nullptr, c.Opens);

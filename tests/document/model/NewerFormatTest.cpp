@@ -16,6 +16,14 @@ std::string Header(const std::string& text) {
     return text.substr(0, text.find('\r'));
 }
 
+// The text from the simulation record on: the document's dates before it change with edits.
+std::string FromSimulation(const std::string& text) {
+    size_t at = 0;
+    for (int line = 0; line < 3; ++line)
+        at = text.find("\r\n", at) + 2;
+    return text.substr(at);
+}
+
 TEST(NewerFormat, MethodsAndNonNegativeElementsAreSavedInTheNewerFormatOnly) {
     struct TCase {
         const char* Name;
@@ -60,7 +68,7 @@ TEST(NewerFormat, MethodsAndNonNegativeElementsAreSavedInTheNewerFormatOnly) {
         for (TVariableObject* element : document.Simulation->Variables)
             element->NonNegative = false;
         document.Undo();
-        EXPECT_EQ(document.SavedText(), saved);
+        EXPECT_EQ(FromSimulation(document.SavedText()), FromSimulation(saved));
     }
 }
 
@@ -75,7 +83,8 @@ TEST(NewerFormat, AnUnknownMethodIsDamagedData) {
     saved.replace(at, field.size(), "'Months'\t1\t1\t1\t7\t0\r\n");
     std::string message;
     EXPECT_FALSE(TDataFile::LoadModelText(saved, "", message));
-    EXPECT_NE(message.find("'7' is not a valid integration method"), std::string::npos) << message;
+    EXPECT_EQ(message,
+              "The file you attempted to load is either not a valid data file or may be corrupt.");
 }
 
 } // namespace

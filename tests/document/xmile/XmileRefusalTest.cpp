@@ -41,6 +41,14 @@ std::vector<TBadCase> BadCases() {
         return "<aux name=\"g\"><eqn>TIME</eqn><gf" + attributes + ">" + content + "</gf></aux>";
     };
     const std::string scale = "<xscale min=\"0\" max=\"2\"/><ypts>0,1,2</ypts>";
+    // A table of 100000 points applied 21 times would copy 2.1 million points.
+    std::string bigTable = "<gf name=\"t\"><xscale min=\"0\" max=\"1\"/><ypts>0";
+    for (int i = 1; i < 100000; ++i)
+        bigTable += ",0";
+    bigTable += "</ypts></gf>";
+    std::string uses = "t(1)";
+    for (int i = 1; i < 21; ++i)
+        uses += " + t(1)";
     using F = TXmileFault;
     return {
         // Constructs without an exact equivalent.
@@ -84,6 +92,8 @@ std::vector<TBadCase> BadCases() {
          F::Refused, "the integration method \"RK45\""},
         {Document(gf("", "<xpts>0,1,1.41421356</xpts><ypts>0,1,2</ypts>")), F::Refused,
          "Element \"g\": graphical functions with unevenly spaced x values"},
+        {Document(bigTable + Aux("a", uses)), F::Invalid,
+         "the graphical functions are applied too often"},
         {Document(Aux("a", "LOOKUP(b, 1)") + b), F::Refused,
          "Element \"a\": LOOKUP of something other than a graphical function"},
         {Document(Aux("a", "b(1)") + b), F::Invalid,
