@@ -23,17 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     TDataFile& document = *imported.Document;
     std::string why;
     if (!document.Image().Validate(why)) std::abort();
-    // A few steps of a run: the integration method and non-negative elements at work.
-    TSimulationObject& model = *document.Simulation;
-    if (model.CheckModel()) {
-        model.Reset();
-        for (int step = 0; step < 40 && !model.IsFinished(); ++step)
-            model.Step();
-        for (TVariableObject* element : model.Variables)
-            if (element->NonNegative && element->Kind == ekResource && element->Value < 0 &&
-                !element->Simulated.Points.empty() && element->Simulated.Points.front().Value >= 0)
-                std::abort();
-    }
+    document.Simulation->CheckModel();
 
     // What the import built saves and loads like any model.
     std::string message;
@@ -46,5 +36,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (exported.Fault != TXmileFault::None) std::abort();
     TXmileImport again = ImportXmileText(exported.Text, "again.xmile");
     if (!again.Document) std::abort();
+
+    // A few steps of a run: the integration method and non-negative elements at work.
+    document.MakeCurrent();
+    TSimulationObject& model = *document.Simulation;
+    if (model.CheckModel()) {
+        model.Reset();
+        for (int step = 0; step < 40 && !model.IsFinished(); ++step)
+            model.Step();
+        for (TVariableObject* element : model.Variables)
+            if (element->NonNegative && element->Kind == ekResource && element->Value < 0 &&
+                !element->Simulated.Points.empty() && element->Simulated.Points.front().Value >= 0)
+                std::abort();
+    }
     return 0;
 }
