@@ -491,7 +491,9 @@ double TEquationFunction::ComputeNumber() {
         const double width = ParamValue(*this, 1);
         const double interval = ParamValue(*this, 2);
         const double last = ParamValue(*this, 3);
-        n = PulseTrain(CurrentTimeValue(), first, width, interval, last);
+        // Like PULSE, as at the step's start in the stages inside a step.
+        const double t = InStage() ? CurrentSimulation->StepTime : CurrentTimeValue();
+        n = PulseTrain(t, first, width, interval, last);
         break;
     }
     case sgvINIT:

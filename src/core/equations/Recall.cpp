@@ -1,7 +1,8 @@
 // INIT, PREVIOUS, HISTORY and TREND: functions that read back what the run has been. Each keeps
 // a history in Table, recorded after every step as DELAY's is, so a run's reset empties it and
 // stepping back cuts it the same way. A step reads only the points recorded before its own time,
-// so evaluating again within a step, even after it was recorded, gives the same value.
+// so evaluating again within a step, even after it was recorded, gives the same value, and the
+// stages of RK2 and RK4 inside a step read what the whole steps before them recorded.
 #include "core/equations/Arithmetic.h"
 #include "core/equations/EquationObjects.h"
 #include "core/model/SimulationObjects.h"
@@ -19,6 +20,12 @@ double ClockTime() {
 double ClockStep() {
     const TSimulationObject* sim = CurrentSimulation;
     return sim ? sim->TimeStep : 0;
+}
+
+// Inside a step of RK2 or RK4: histories hold whole steps only, so nothing is stored there.
+bool InStage() {
+    const TSimulationObject* sim = CurrentSimulation;
+    return sim && sim->InStage;
 }
 
 // How many points of the history were recorded before time: all of them but one recorded at
@@ -70,7 +77,7 @@ double AverageAt(TEquationFunction& trend, double time, double input, double ave
     const size_t n = EarlierCount(history, time);
     if (n == 0) {
         const double average = StartAverage(trend, input, averagingTime);
-        if (history.IsEmpty()) history.AddPoint(time - ClockStep(), average);
+        if (history.IsEmpty() && !InStage()) history.AddPoint(time - ClockStep(), average);
         return average;
     }
     const TDataPoint& last = history.Points[n - 1];
@@ -90,7 +97,11 @@ double TEquationFunction::ComputeRecalled() {
     switch (FunctionIndex) {
     case sgvINIT:
         // Taken by the first evaluation of the run, or else by the recording of its first step.
-        if (history.IsEmpty()) history.AddPoint(time, ParamNumber(0));
+        if (history.IsEmpty()) {
+            const double start = ParamNumber(0);
+            if (InStage()) return start;
+            history.AddPoint(time, start);
+        }
         return history.Points.front().Value;
     case sgvPREVIOUS: {
         const size_t n = EarlierCount(history, time);
