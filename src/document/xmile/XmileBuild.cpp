@@ -154,13 +154,14 @@ bool TXmileBuilder::Build(const std::string& fileName) {
     const fs::path path(fileName);
     document.Title =
         OneLineText(Records.Title).empty() ? path.stem().string() : OneLineText(Records.Title);
-    document.Notes = "Imported from XMILE";
+    document.Notes = "Imported from " + Records.Source;
     const std::string vendor = OneLineText(Records.Vendor), product = OneLineText(Records.Product);
     if (!vendor.empty() || !product.empty())
         document.Notes +=
             " (" + product + (product.empty() || vendor.empty() ? "" : ", ") + vendor + ")";
     document.Notes += ".";
-    // Unsaved: Save asks for a model file name and never writes over the XMILE file.
+    Result.Warnings.insert(Result.Warnings.end(), Records.Warnings.begin(), Records.Warnings.end());
+    // Unsaved: Save asks for a model file name and never writes over the imported file.
     document.FileName =
         fileName.empty() ? std::string() : fs::path(path).replace_extension(".qvf").string();
     document.HasFile = false;
@@ -258,12 +259,17 @@ bool TXmileBuilder::TranslateEquations() {
 
 bool TXmileBuilder::TranslateOne(const TXmileVariable& record, TVariableObject* element) {
     const std::string who = "Element " + Quoted(record.Name) + ": ";
-    if (!record.HasEquation || record.Equation.find_first_not_of(" \t\r\n") == std::string::npos)
+    if (!record.Tree &&
+        (!record.HasEquation || record.Equation.find_first_not_of(" \t\r\n") == std::string::npos))
         return Fail(TXmileFault::Invalid, who + "the equation is missing");
     std::string error;
     TXmileFault fault = TXmileFault::None;
-    std::unique_ptr<TXmileNode> tree = ParseXmileEquation(record.Equation, error, fault);
-    if (!tree) return Fail(fault, who + error);
+    std::unique_ptr<TXmileNode> parsed;
+    if (!record.Tree) {
+        parsed = ParseXmileEquation(record.Equation, error, fault);
+        if (!parsed) return Fail(fault, who + error);
+    }
+    const TXmileNode* tree = record.Tree ? record.Tree.get() : parsed.get();
 
     Translating = element;
     std::string text;
@@ -389,7 +395,7 @@ std::string TXmileBuilder::Expand(const std::string& function,
     const TEquationPiece stageTime =
         stages == 1 ? args[1] : EquationOperation("/", args[1], TEquationPiece{"3"});
     const std::string notes = "Part of " + function + " in the equation of " + owner->Name +
-                              ", expanded on import from XMILE.";
+                              ", expanded on import from " + Records.Source + ".";
     auto unite = [](std::set<std::string> a, const std::set<std::string>& b) {
         a.insert(b.begin(), b.end());
         return a;
@@ -451,7 +457,7 @@ std::string TXmileBuilder::Expand(const std::string& function,
     else
         how += stages > 1 ? ", which pass the input on, each in a third of the time"
                           : ", which passes the input on";
-    how += " (expanded on import from XMILE).";
+    how += " (expanded on import from " + Records.Source + ").";
     owner->Notes += (owner->Notes.empty() ? "" : "\r\n") + how;
     return result->Identifier();
 }
@@ -464,6 +470,11 @@ bool IsXmileFileName(const std::string& fileName) {
 }
 
 TXmileImport ImportXmileText(std::string_view text, const std::string& fileName) {
+    return ImportRecords(text, fileName, ReadXmileRecords);
+}
+
+TXmileImport ImportRecords(std::string_view text, const std::string& fileName,
+                           const TRecordsReader& read) {
     TXmileImport result;
     TSimulationObject* previous = CurrentSimulation;
     bool ok = false;
@@ -473,7 +484,7 @@ TXmileImport ImportXmileText(std::string_view text, const std::string& fileName)
     } else {
         TXmileRecords records;
         try {
-            if (ReadXmileRecords(text, records, result.Error, result.Fault)) {
+            if (read(text, records, result.Error, result.Fault)) {
                 TXmileBuilder builder(records, result);
                 ok = builder.Build(fileName);
             }
@@ -499,6 +510,11 @@ TXmileImport ImportXmileText(std::string_view text, const std::string& fileName)
 }
 
 TXmileImport ImportXmileFile(const std::string& fileName) {
+    return ImportFile(fileName, ImportXmileText);
+}
+
+TXmileImport ImportFile(const std::string& fileName,
+                        TXmileImport (*import)(std::string_view, const std::string&)) {
     QFile file(QString::fromStdString(fileName));
     if (!file.open(QIODevice::ReadOnly)) {
         TXmileImport result;
@@ -514,6 +530,5 @@ TXmileImport ImportXmileFile(const std::string& fileName) {
         return result;
     }
     const QByteArray bytes = file.readAll();
-    return ImportXmileText(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())),
-                           fileName);
+    return import(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())), fileName);
 }

@@ -7,6 +7,7 @@
 
 #include "core/model/SimulationObjects.h"
 
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -74,3 +75,14 @@ private:
 
 // Lower-case copy (ASCII letters only, as identifiers compare).
 std::string XmileLower(std::string_view text);
+
+// Reads a whole file's text into records; false with error and fault set when it cannot.
+using TRecordsReader = std::function<bool(std::string_view text, TXmileRecords& records,
+                                          std::string& error, TXmileFault& fault)>;
+// A whole import through read and the builder: a new, unsaved document, or none with the
+// error ("Not imported: ...") and nothing of the half-built model left behind.
+TXmileImport ImportRecords(std::string_view text, const std::string& fileName,
+                           const TRecordsReader& read);
+// The file's bytes through import, refusing files that cannot be read or are too large.
+TXmileImport ImportFile(const std::string& fileName,
+                        TXmileImport (*import)(std::string_view, const std::string&));

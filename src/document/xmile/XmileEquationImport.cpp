@@ -206,6 +206,12 @@ public:
         }
         case TXmileNode::Call:
             return PrintCall(node, used, out);
+        case TXmileNode::Ours: {
+            std::vector<TPrinted> args;
+            if (!PrintArgs(node, used, args)) return false;
+            out = Function(node.Text, args);
+            return true;
+        }
         }
         return Fail(TXmileFault::Invalid, "the equation cannot be read");
     }

@@ -24,7 +24,9 @@ inline constexpr size_t XmileMaxEquationLength = 65536;
 
 // One node of an expression tree: XMILE's as parsed, or ours on the way to text.
 struct TXmileNode {
-    enum TKind { Number, Name, Unary, Binary, Call, If };
+    // Ours: a call of our own built-in named in Text, for importers of other formats whose
+    // functions XMILE lacks; the XMILE reader never makes one.
+    enum TKind { Number, Name, Unary, Binary, Call, If, Ours };
     TKind Kind = Number;
     std::string Text; // the name (unquoted), operator or function name (upper case)
     double Value = 0; // Number

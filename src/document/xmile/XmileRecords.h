@@ -4,6 +4,7 @@
 
 #include "document/xmile/XmileEquations.h"
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -14,6 +15,9 @@ struct TXmileVariable {
     std::string Name;
     std::string Equation;
     bool HasEquation = false;
+    // The equation already parsed (by an importer of another format); Equation is then only
+    // what the file said.
+    std::shared_ptr<const TXmileNode> Tree;
     std::vector<std::string> Inflows, Outflows;
     std::string Units, Doc;
     bool HasGraph = false;
@@ -39,7 +43,11 @@ struct TXmileShape {
 };
 
 struct TXmileRecords {
+    // Where the model came from, as the notes of the document and of expansions name it.
+    std::string Source = "XMILE";
     std::string Title, Vendor, Product;
+    // What the reader noticed that the user should know.
+    std::vector<std::string> Warnings;
     bool HasStart = false, HasStop = false, HasDt = false;
     double Start = 0, Stop = 0, Dt = 1;
     std::string Method, TimeUnits;
