@@ -6,8 +6,8 @@
 #include "app/Utilities.h"
 #include "app/diagram/MainView.h"
 #include "document/diagram/DrawingObjects.h"
+#include "document/mdl/Mdl.h"
 #include "document/model/DataFile.h"
-#include "document/xmile/Xmile.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -24,8 +24,10 @@ namespace {
 
 const QString ModelFilter = "Quorvane files (*.qvf)";
 const QString XmileFilter = "XMILE models (*.xmile *.xml *.stmx)";
+const QString MdlFilter = "Vensim models (*.mdl)";
 const QString OpenFilter =
-    "Quorvane and XMILE models (*.qvf *.xmile *.xml *.stmx);;" + ModelFilter + ";;" + XmileFilter;
+    "Quorvane, XMILE and Vensim models (*.qvf *.xmile *.xml *.stmx *.mdl);;" + ModelFilter + ";;" +
+    XmileFilter + ";;" + MdlFilter;
 
 QSettings RecentSettings() {
     return QSettings("Quorvane", "Quorvane Desktop");
@@ -137,8 +139,9 @@ bool TSimulationMainForm::SaveAs() {
     if (name.isEmpty()) return false;
     if (QFileInfo(name).suffix().isEmpty()) name += ".qvf";
     name = QFileInfo(name).absoluteFilePath();
-    // Our text under an XMILE name would pass for XMILE, and could replace an imported source.
-    if (IsXmileFileName(S(name))) {
+    // Our text under an XMILE or .mdl name would pass for one, and could replace an imported
+    // source.
+    if (IsImportFileName(S(name))) {
         ShowError("Save As writes a Quorvane model (.qvf), not " + name +
                       "; Export XMILE writes XMILE.",
                   this);
@@ -176,7 +179,7 @@ void TSimulationMainForm::LoadModel(const QString& fileName, bool ask) {
     if (ask && !CheckSaveChanges()) return;
     // The recent list and the document keep the full path, whatever folder we started in.
     const QString name = trimmed.isEmpty() ? trimmed : QFileInfo(trimmed).absoluteFilePath();
-    if (IsXmileFileName(S(name))) {
+    if (IsImportFileName(S(name))) {
         ImportXmile(name);
         return;
     }
@@ -196,13 +199,13 @@ void TSimulationMainForm::LoadModel(const QString& fileName, bool ask) {
 }
 
 void TSimulationMainForm::ImportXmile(const QString& fileName) {
-    TXmileImport imported = ImportXmileFile(S(fileName));
+    TXmileImport imported = ImportModelFile(S(fileName));
     if (!imported.Document) {
         // Nothing was read into the current model: it stays as it was.
         ShowError(Q(imported.Error), this);
         return;
     }
-    // Unsaved, named after the XMILE file with .qvf: Save asks where to write the model.
+    // Unsaved, named after the imported file with .qvf: Save asks where to write the model.
     ReplaceDocument(std::move(imported.Document));
     StatusFile->setText(fileName);
     AddRecent(fileName);

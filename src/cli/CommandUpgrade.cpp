@@ -1,15 +1,15 @@
 // upgrade: the model written again in the current file format.
 #include "cli/CliCommands.h"
 
+#include "document/mdl/Mdl.h"
 #include "document/model/DataFile.h"
-#include "document/xmile/Xmile.h"
 
 #include <ostream>
 
 int CommandUpgrade(const TCliOptions& options, std::ostream& /*out*/, std::ostream& err) {
     // Without OUT.qvf an imported model would have no file of its own to go to.
-    if (IsXmileFileName(options.Files[0]))
-        return CliUsageError(err, "upgrade reads Quorvane models; import reads XMILE");
+    if (IsImportFileName(options.Files[0]))
+        return CliUsageError(err, "upgrade reads Quorvane models; import reads XMILE and .mdl");
     std::unique_ptr<TDataFile> document;
     const int status = LoadModelForCli(options.Files[0], false, options.MaxSteps, err, document);
     if (status != csSuccess) return status;

@@ -2,14 +2,14 @@
 #include "cli/CliCommands.h"
 #include "cli/OutputFile.h"
 
+#include "document/mdl/Mdl.h"
 #include "document/model/DataFile.h"
-#include "document/xmile/Xmile.h"
 
 #include <ostream>
 
 int ImportXmileForCli(const std::string& fileName, std::ostream& err,
                       std::unique_ptr<TDataFile>& document) {
-    TXmileImport imported = ImportXmileFile(fileName);
+    TXmileImport imported = ImportModelFile(fileName);
     for (const std::string& warning : imported.Warnings)
         err << "quorvane-cli: " << ForTerminal(warning) << '\n';
     if (!imported.Document) {
@@ -23,8 +23,9 @@ int ImportXmileForCli(const std::string& fileName, std::ostream& err,
 
 int CommandImport(const TCliOptions& options, std::ostream& /*out*/, std::ostream& err) {
     const std::string& target = options.Files[1];
-    // Our text in a file named as XMILE would pass for XMILE, and could replace the source.
-    if (IsXmileFileName(target))
+    // Our text in a file named as XMILE or .mdl would pass for one, and could replace the
+    // source.
+    if (IsImportFileName(target))
         return CliUsageError(err, "import writes a Quorvane model (.qvf), not " + target);
     std::unique_ptr<TDataFile> document;
     const int status = ImportXmileForCli(options.Files[0], err, document);

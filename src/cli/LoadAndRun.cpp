@@ -3,8 +3,8 @@
 
 #include "core/model/Listings.h"
 #include "core/support/Notifier.h"
+#include "document/mdl/Mdl.h"
 #include "document/model/DataFile.h"
-#include "document/xmile/Xmile.h"
 
 #include <ostream>
 #include <set>
@@ -48,7 +48,7 @@ private:
 
 int LoadModelForCli(const std::string& fileName, bool run, int64_t maxSteps, std::ostream& err,
                     std::unique_ptr<TDataFile>& document, std::vector<double>* offsets) {
-    if (IsXmileFileName(fileName)) {
+    if (IsImportFileName(fileName)) {
         const int status = ImportXmileForCli(fileName, err, document);
         if (status != csSuccess) return status;
     } else {
