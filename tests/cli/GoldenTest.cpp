@@ -18,12 +18,18 @@ fs::path GoldenFolder() {
     return SourceFolder() / "tests" / "golden";
 }
 
+// The model of a case: ours, or an XMILE or .mdl model that the commands read directly.
+fs::path CaseModel(const fs::path& folder) {
+    for (const char* name : {"model.qvf", "model.xmile", "model.mdl"})
+        if (fs::exists(folder / name)) return folder / name;
+    return fs::path();
+}
+
 std::vector<std::string> GoldenCases() {
     std::vector<std::string> names;
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator(GoldenFolder(), ec))
-        if (fs::exists(entry.path() / "model.qvf") || fs::exists(entry.path() / "model.xmile"))
-            names.push_back(entry.path().filename().string());
+        if (!CaseModel(entry.path()).empty()) names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -69,9 +75,7 @@ class Golden : public testing::TestWithParam<std::string> {};
 
 TEST_P(Golden, OutputsMatchTheExpectedFiles) {
     const fs::path folder = GoldenFolder() / GetParam();
-    // An XMILE model is read by the same commands directly.
-    const std::string model =
-        (folder / (fs::exists(folder / "model.qvf") ? "model.qvf" : "model.xmile")).string();
+    const std::string model = CaseModel(folder).string();
     TTempDir temp;
     const std::string csv = temp / "out.csv";
 

@@ -275,11 +275,45 @@ private:
         }
     }
 
-    // A variable drawn at a valve is a flow.
+    // A variable drawn at a valve is a flow. A file without valves (no sketch, or one that
+    // draws none) names its flows by its rates: the names a rate adds and takes away, when it
+    // is nothing else.
     void FlowsFromSketch() {
-        for (const TMdlObject& object : File.Objects)
+        bool valves = false;
+        for (const TMdlObject& object : File.Objects) {
+            valves = valves || object.Type == 11;
             if (object.Type == 10 && (object.Shape & 32))
                 FlowKeys.insert(XmileNameKey(Unquoted(object.Name)));
+        }
+        if (valves) return;
+        for (const TElement& element : Elements) {
+            const TXmileNode& tree = *element.Tree;
+            if (!IsInteg(tree)) continue;
+            std::vector<std::string> names;
+            if (!NameTerms(*tree.Args[0], names)) continue;
+            for (const std::string& key : names)
+                FlowKeys.insert(key);
+        }
+    }
+
+    static bool IsInteg(const TXmileNode& tree) {
+        return tree.Kind == TXmileNode::Call && MdlFunctionKey(tree.Text) == "INTEG" &&
+               tree.Args.size() == 2;
+    }
+
+    bool NameTerms(const TXmileNode& node, std::vector<std::string>& names) const {
+        if (node.Kind == TXmileNode::Name) {
+            auto it = ByKey.find(XmileNameKey(node.Text));
+            if (it == ByKey.end() || IsControl(it->first) || IsInteg(*Elements[it->second].Tree))
+                return false;
+            names.push_back(it->first);
+            return true;
+        }
+        if (node.Kind == TXmileNode::Unary && (node.Text == "-" || node.Text == "+"))
+            return NameTerms(*node.Args[0], names);
+        if (node.Kind == TXmileNode::Binary && (node.Text == "+" || node.Text == "-"))
+            return NameTerms(*node.Args[0], names) && NameTerms(*node.Args[1], names);
+        return false;
     }
 
     // -----------------------------------------------------------------------------------
@@ -712,10 +746,16 @@ private:
     // -----------------------------------------------------------------------------------
     // The sketch
 
-    static void NamesUsed(const TXmileNode& node, std::set<std::string>& keys) {
+    // The names an equation uses; without those that only feed a smooth or delay.
+    static void NamesUsed(const TXmileNode& node, std::set<std::string>& keys,
+                          bool direct = false) {
         if (node.Kind == TXmileNode::Name) keys.insert(XmileNameKey(node.Text));
+        if (direct && node.Kind == TXmileNode::Call &&
+            (node.Text == "SMTH1" || node.Text == "SMTH3" || node.Text == "DELAY1" ||
+             node.Text == "DELAY3"))
+            return;
         for (const auto& arg : node.Args)
-            NamesUsed(*arg, keys);
+            NamesUsed(*arg, keys, direct);
     }
 
     void Layout() {
@@ -737,8 +777,9 @@ private:
             item.Kind = element.Stock ? 's' : element.Flow ? 'f' : 'a';
             item.Source = sources[element.Key];
             item.Sink = sinks[element.Key];
+            NamesUsed(*Records.Variables[element.Record].Tree, item.Uses, true);
+            NamesUsed(*element.Tree, item.All);
             if (element.Stock) {
-                NamesUsed(*element.Tree->Args[1], item.Uses);
                 if (auto it = NetFlowOf.find(e); it != NetFlowOf.end()) {
                     item.NetFlow = it->second;
                     NamesUsed(*element.Tree->Args[0], item.NetUses);

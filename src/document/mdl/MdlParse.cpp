@@ -26,7 +26,7 @@ std::string MdlFunctionKey(std::string_view name) {
 
 namespace {
 
-enum TTokenKind { tkEnd, tkNumber, tkName, tkQuoted, tkKeyword, tkOperator };
+enum TTokenKind { tkEnd, tkNumber, tkName, tkQuoted, tkString, tkKeyword, tkOperator };
 
 struct TToken {
     TTokenKind Kind = tkEnd;
@@ -118,6 +118,15 @@ private:
             Current.Text = std::string(Text.substr(Pos, end - Pos));
             Pos = end;
             if (!ReadXmileNumber(Current.Text, Current.Value)) BadNumber = true;
+            return;
+        }
+        if (c == '\'') {
+            // A text argument, as of the functions that read outside data.
+            const size_t close = Text.find('\'', Pos + 1);
+            const size_t end = close == std::string_view::npos ? Text.size() : close + 1;
+            Current.Kind = tkString;
+            Current.Text = std::string(Text.substr(Pos, end - Pos));
+            Pos = end;
             return;
         }
         if (c == '"') {
@@ -333,6 +342,12 @@ private:
         if (Current.Kind == tkKeyword) {
             if (Current.Text == ":NA:") return Fail(TXmileFault::Refused, "the missing value :NA:");
             return Fail(TXmileFault::Refused, "the keyword " + Current.Text);
+        }
+        if (Current.Kind == tkString) {
+            // Only the data functions take texts, and they are refused by name.
+            auto node = Make(TXmileNode::Name, Current.Text, {});
+            Next();
+            return node;
         }
         if (Current.Kind == tkName || Current.Kind == tkQuoted) {
             const std::string name = Current.Kind == tkName ? Trim(Current.Text) : Current.Text;

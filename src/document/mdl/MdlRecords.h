@@ -68,13 +68,14 @@ std::string MdlFunctionKey(std::string_view name);
 
 // What the sketch needs to know of the model, by name key: each element's name and kind
 // ('s' stock, 'f' flow, 'a' auxiliary), a flow's stocks, a stock's net flow (when its rate is
-// imported as one flow of its own) and the names its initial value and its rate use.
+// imported as one flow of its own), the names its value uses directly (a stock's: its initial
+// value), all names its equation uses, and those its net flow uses.
 struct TMdlSketchItem {
     std::string Name;
     char Kind = 'a';
     std::string Source, Sink; // name keys of the stocks a flow drains and fills
     std::string NetFlow;
-    std::set<std::string> Uses, NetUses;
+    std::set<std::string> Uses, All, NetUses;
 };
 using TMdlSketchModel = std::map<std::string, TMdlSketchItem>;
 

@@ -262,6 +262,8 @@ private:
                 !target.Uses.count(fromKey)) {
                 shape.To = target.NetFlow;
                 shape.ToAlias.clear();
+            } else if (!target.Uses.count(fromKey) && target.All.count(fromKey)) {
+                continue; // it feeds a smooth or delay, whose stocks and flows stand apart
             }
             if (arrow.HasPoint && !(arrow.PointX == 0 && arrow.PointY == 0) &&
                 shape.To == target.Name) {
