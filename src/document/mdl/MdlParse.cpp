@@ -319,11 +319,26 @@ private:
         auto base = Primary();
         if (!base || !IsOperator("^")) return base;
         Next();
-        auto exponent = Sign();
+        auto exponent = Exponent();
         if (!exponent) return nullptr;
         // Which way a^b^c groups is not written down; brackets say it.
         if (IsOperator("^")) return Fail(TXmileFault::Refused, "a chain of ^ without brackets");
         return Binary("^", std::move(base), std::move(exponent));
+    }
+
+    // What follows ^: a signed item, not a further power.
+    std::unique_ptr<TXmileNode> Exponent() {
+        if (IsOperator("-") || IsOperator("+")) {
+            TDepth guard(Depth);
+            if (Depth > XmileMaxNesting)
+                return Fail(TXmileFault::Invalid, "the equation nests too deeply");
+            const std::string op = Current.Text;
+            Next();
+            auto operand = Exponent();
+            if (!operand) return nullptr;
+            return Unary(op, std::move(operand));
+        }
+        return Primary();
     }
 
     std::unique_ptr<TXmileNode> Primary() {
