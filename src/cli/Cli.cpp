@@ -27,7 +27,7 @@ const TCommand Commands[] = {
     {"info", CommandInfo, 1, 1, nullptr},
     {"upgrade", CommandUpgrade, 1, 2, nullptr},
     {"render", CommandRender, 2, 2, "render needs a model file and an image file"},
-    {"import", CommandImport, 2, 2, "import needs an XMILE file and a model file"},
+    {"import", CommandImport, 2, 2, "import needs an XMILE or .mdl file and a model file"},
     {"export", CommandExport, 2, 2, "export needs a model file and an XMILE file"},
     {"make-examples", CommandMakeExamples, 1, 1, nullptr},
 };

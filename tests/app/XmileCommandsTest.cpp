@@ -2,7 +2,7 @@
 // file, a file that cannot be imported leaves the model alone, and Export XMILE asks before
 // leaving anything out.
 #include "app/MainFormFixture.h"
-#include "document/xmile/Xmile.h"
+#include "document/mdl/Mdl.h"
 
 #include <QAction>
 #include <QLabel>
@@ -22,8 +22,8 @@ std::string Replaced(std::string text, const std::string& from, const std::strin
 int ElementCount(const std::string& fileName) {
     TSimulationObject* keep = CurrentSimulation;
     int count = 0;
-    if (IsXmileFileName(fileName)) {
-        TXmileImport imported = ImportXmileFile(fileName);
+    if (IsImportFileName(fileName)) {
+        TXmileImport imported = ImportModelFile(fileName);
         if (imported.Document) count = imported.Document->Simulation->Variables.Count();
     } else {
         std::string message;
@@ -40,13 +40,17 @@ TEST_F(MainFormTest, AnOpenedXmileFileIsAnUnsavedModelSavedOnlyAsAQvf) {
     struct TCase {
         std::string File, Text;
         bool Warned;
+        int Elements;
+        std::string Title;
     };
     const TCase cases[] = {
-        {"teacup.xmile", Teacup(), false},
+        {"teacup.xmile", Teacup(), false, 4, "Teacup"},
         {"Teacup RK4.STMX",
          Replaced(Replaced(Teacup(), "method=\"Euler\"", "method=\"RK4\""),
                   "<from>Room_Temperature</from>", "<from>Nobody</from>"),
-         true},
+         true, 4, "Teacup"},
+        {"population.MDL", ReadWholeFile(SourceFolder() / "tests/golden/mdl_population/model.mdl"),
+         false, 5, "population"},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.File);
@@ -58,8 +62,9 @@ TEST_F(MainFormTest, AnOpenedXmileFileIsAnUnsavedModelSavedOnlyAsAQvf) {
         Form->ActionOpen->trigger();
         ASSERT_EQ(Hooks.Requests.size(), 1u);
         EXPECT_TRUE(Hooks.Requests[0].Filter.startsWith(
-            "Quorvane and XMILE models (*.qvf *.xmile *.xml *.stmx);;"));
+            "Quorvane, XMILE and Vensim models (*.qvf *.xmile *.xml *.stmx *.mdl);;"));
         EXPECT_TRUE(Hooks.Requests[0].Filter.contains("XMILE models (*.xmile *.xml *.stmx)"));
+        EXPECT_TRUE(Hooks.Requests[0].Filter.contains("Vensim models (*.mdl)"));
 
         // Every warning in one box, or none.
         const QStringList messages = TakeMessages();
@@ -68,8 +73,8 @@ TEST_F(MainFormTest, AnOpenedXmileFileIsAnUnsavedModelSavedOnlyAsAQvf) {
             EXPECT_TRUE(messages[0].contains("A connector from \"Nobody\""));
         }
         TDataFile& document = *Form->ActiveDocument();
-        EXPECT_EQ(document.Simulation->Variables.Count(), 4);
-        EXPECT_EQ(document.Title, "Teacup");
+        EXPECT_EQ(document.Simulation->Variables.Count(), c.Elements);
+        EXPECT_EQ(document.Title, c.Title);
         EXPECT_TRUE(document.IsModified);
         EXPECT_FALSE(document.HasFile);
         EXPECT_EQ(Form->StatusFile->text(), Q(xmile));
@@ -89,7 +94,7 @@ TEST_F(MainFormTest, AnOpenedXmileFileIsAnUnsavedModelSavedOnlyAsAQvf) {
         EXPECT_TRUE(document.HasFile);
         EXPECT_FALSE(document.IsModified);
         EXPECT_EQ(document.FileName, base + ".qvf");
-        EXPECT_EQ(ElementCount(base + ".qvf"), 4);
+        EXPECT_EQ(ElementCount(base + ".qvf"), c.Elements);
         EXPECT_EQ(ReadWholeFile(xmile), c.Text);
 
         // From the recent list it is imported again.
@@ -104,23 +109,24 @@ TEST_F(MainFormTest, AnOpenedXmileFileIsAnUnsavedModelSavedOnlyAsAQvf) {
 
 TEST_F(MainFormTest, AnXmileFileThatCannotBeImportedLeavesTheModelAlone) {
     const std::string model = SimpleModel();
-    const std::string cases[] = {
-        "",
-        "<xmile><model><variables><aux name=\"a\"><eqn>1</eqn>",
-        Replaced(Teacup(), "<stock name=", "<module name=\"m\"/><stock name="),
-        Replaced(Teacup(), "<eqn>70</eqn>", "<eqn>b[1]</eqn>"),
+    const std::pair<std::string, std::string> cases[] = {
+        {"bad.xmile", ""},
+        {"bad.xmile", "<xmile><model><variables><aux name=\"a\"><eqn>1</eqn>"},
+        {"bad.xmile", Replaced(Teacup(), "<stock name=", "<module name=\"m\"/><stock name=")},
+        {"bad.xmile", Replaced(Teacup(), "<eqn>70</eqn>", "<eqn>b[1]</eqn>")},
+        {"bad.mdl", "{UTF-8}\nx[r] = 1 ~~|\n"},
     };
     Start();
     Form->LoadModel(Q(model), false);
     Form->ActiveDocument()->IsModified = true;
-    for (const std::string& text : cases) {
+    for (const auto& [file, text] : cases) {
         SCOPED_TRACE(text.substr(0, 60));
-        WriteWholeFile(Temp / "bad.xmile", text);
-        const std::string error = ImportXmileFile(Temp / "bad.xmile").Error;
+        WriteWholeFile(Temp / file, text);
+        const std::string error = ImportModelFile(Temp / file).Error;
         ASSERT_FALSE(error.empty());
         // The question about unsaved changes comes first, as for a model file.
         Hooks.Answers = {mbNo};
-        Hooks.FileNames = {Q(Temp / "bad.xmile")};
+        Hooks.FileNames = {Q(Temp / file)};
         Form->OpenModel();
         const QStringList messages = TakeMessages();
         ASSERT_EQ(messages.size(), 2);

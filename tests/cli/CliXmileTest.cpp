@@ -34,6 +34,10 @@ TEST(CliXmile, CommandsGiveTheirStatusAndMessages) {
                    "</eqn><isee:summing/></aux></variables></model></xmile>");
     const std::string out = (folder.Path / "out.qvf").string();
     const std::string xmile = (folder.Path / "out.xmile").string();
+    const std::string mdl = (SourceFolder() / "tests/golden/mdl_population/model.mdl").string();
+    const std::string refusedMdl = (folder.Path / "refused.mdl").string();
+    WriteWholeFile(refusedMdl, "{UTF-8}\nx = DELAY N(Time, 4, 0, 3) ~~|\nINITIAL TIME = 0 ~~|\n"
+                               "FINAL TIME = 9 ~~|\nTIME STEP = 1 ~~|\n");
     struct TCase {
         std::vector<std::string> Args;
         int Status;
@@ -42,6 +46,21 @@ TEST(CliXmile, CommandsGiveTheirStatusAndMessages) {
     };
     const TCase cases[] = {
         {{"import", XmileData("teacup.xmile"), out}, 0, "", true},
+        {{"import", mdl, out}, 0, "", true},
+        {{"import", refusedMdl, out},
+         1,
+         "Not imported: Element \"x\": the function DELAY N cannot be represented exactly in "
+         "Quorvane.\n",
+         false},
+        {{"run", refusedMdl}, 1, "Not imported: Element \"x\": the function DELAY N", false},
+        {{"import", mdl, refusedMdl},
+         2,
+         "quorvane-cli: import writes a Quorvane model (.qvf), not ",
+         false},
+        {{"upgrade", mdl},
+         2,
+         "quorvane-cli: upgrade reads Quorvane models; import reads XMILE and .mdl",
+         false},
         {{"import", refused, out},
          1,
          "Not imported: Element \"a\": the function FORCST cannot be represented exactly in "
@@ -55,7 +74,7 @@ TEST(CliXmile, CommandsGiveTheirStatusAndMessages) {
          false},
         {{"import", XmileData("teacup.xmile")},
          2,
-         "quorvane-cli: import needs an XMILE file and a model file",
+         "quorvane-cli: import needs an XMILE or .mdl file and a model file",
          false},
         {{"export", Example("investment.qvf"), xmile},
          1,
@@ -76,7 +95,7 @@ TEST(CliXmile, CommandsGiveTheirStatusAndMessages) {
          false},
         {{"upgrade", XmileData("teacup.xmile")},
          2,
-         "quorvane-cli: upgrade reads Quorvane models; import reads XMILE",
+         "quorvane-cli: upgrade reads Quorvane models; import reads XMILE and .mdl",
          false},
         {{"check", XmileData("delays.xmile")}, 0, "", false},
         {{"check", broken}, 3, "Not imported: the XML is malformed", false},
