@@ -15,6 +15,7 @@
 #include <cmath>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <set>
 
 namespace {
@@ -166,7 +167,7 @@ private:
 
     // A value that the file fixes: numbers, and names of such values, combined by arithmetic.
     bool ConstantValue(const TXmileNode& node, double& value, int depth = 0) {
-        if (depth > 50) return false;
+        if (depth > 200) return false;
         switch (node.Kind) {
         case TXmileNode::Number:
             value = node.Value;
@@ -174,8 +175,17 @@ private:
         case TXmileNode::Name: {
             auto it = ByKey.find(XmileNameKey(node.Text));
             if (it == ByKey.end()) return false;
-            const TElement& element = Elements[it->second];
-            return ConstantValue(*element.Tree, value, depth + 1);
+            // Each element once: a name used many times, or in a loop, costs no more.
+            auto [known, fresh] = Constants.try_emplace(it->second, std::nullopt);
+            if (fresh) {
+                double v = 0;
+                if (ConstantValue(*Elements[it->second].Tree, v, depth + 1))
+                    Constants[it->second] = v;
+            }
+            known = Constants.find(it->second);
+            if (!known->second) return false;
+            value = *known->second;
+            return true;
         }
         case TXmileNode::Unary: {
             if (node.Text == "NOT" || !ConstantValue(*node.Args[0], value, depth + 1)) return false;
@@ -797,7 +807,8 @@ private:
     std::map<std::string, size_t> ByKey;        // name key -> element
     std::map<std::string, std::string> Lookups; // name key -> name
     std::set<std::string> FlowKeys, NewNames;
-    std::map<size_t, std::string> NetFlowOf; // stock -> its one flow
+    std::map<size_t, std::string> NetFlowOf;           // stock -> its one flow
+    std::map<size_t, std::optional<double>> Constants; // element -> its fixed value, if any
     double TimeStep = 1, SavePeriod = 1;
     bool RungeKutta = false;
     bool Rewritten = false, Random = false;

@@ -91,6 +91,7 @@ private:
         const TMdlObject* valve = nullptr;
         for (const TMdlObject& o : File.Objects) {
             ById[{o.View, o.Id}] = &o;
+            if (o.Type == 1) ArrowsFrom[{o.View, o.From}].push_back(&o);
             // The variable at a valve follows it.
             if (o.Type == 10 && (o.Shape & 32) && valve && valve->View == o.View) {
                 ValveOf[&o] = valve;
@@ -173,8 +174,10 @@ private:
         bool hasSource = false, hasSink = false;
         TPoint source, sink;
         std::vector<std::pair<TPoint, bool>> clouds; // position, drawn as the source end
-        for (const TMdlObject& arrow : File.Objects) {
-            if (arrow.Type != 1 || arrow.View != valve.View || arrow.From != valve.Id) continue;
+        auto arrows = ArrowsFrom.find({valve.View, valve.Id});
+        if (arrows == ArrowsFrom.end()) return;
+        for (const TMdlObject* pipe : arrows->second) {
+            const TMdlObject& arrow = *pipe;
             const TMdlObject* end = Find(arrow.View, arrow.To);
             if (!end) continue;
             if (end->Type == 12) {
@@ -281,6 +284,7 @@ private:
     std::vector<TXmileShape>& Shapes;
     std::map<int, double> Offset;
     std::map<TKey, const TMdlObject*> ById;
+    std::map<TKey, std::vector<const TMdlObject*>> ArrowsFrom; // by the object they leave
     std::map<const TMdlObject*, const TMdlObject*> ValveOf, VariableAt;
     std::map<std::string, const TMdlObject*> Main;
 };
