@@ -136,6 +136,7 @@ private:
                 if (!ParseMdlTable(entry.Right, table, error, fault))
                     return Fail(fault, who + error);
                 Lookups[key] = name;
+                LookupGraph[key] = Records.Graphs.size();
                 Records.Graphs.push_back({name, GraphOf(table.X, table.Y)});
                 continue;
             }
@@ -444,6 +445,8 @@ private:
             if (!Arity(node.Text, n, 1, 1)) return false;
             TNodePtr input;
             if (!Translate(*node.Args[0], input)) return false;
+            const TXmileGraph& graph = Records.Graphs[LookupGraph[lookup->first]].Graph;
+            if (!OnGrid(graph)) return Piecewise(graph, std::move(input), out);
             std::vector<TNodePtr> args;
             args.push_back(Node(TXmileNode::Name, lookup->second));
             args.push_back(std::move(input));
@@ -570,6 +573,76 @@ private:
         return Fail(TXmileFault::Refused, "the function " + f);
     }
 
+    // Whether a GRAPH table holds the lookup: x values on an even grid of bounded size.
+    bool OnGrid(const TXmileGraph& graph) {
+        std::string text, error;
+        TXmileFault fault = TXmileFault::None;
+        return XmileGraphCall(graph, "x", text, error, fault) ||
+               error.find("unevenly spaced") == std::string::npos;
+    }
+
+    static TNodePtr Signed(double value) {
+        if (value >= 0) return Number(value);
+        std::vector<TNodePtr> args;
+        args.push_back(Number(-value));
+        return Node(TXmileNode::Unary, "-", std::move(args));
+    }
+
+    // A lookup whose x values lie on no even grid: the same straight lines between its
+    // points, as the first y plus, for each segment, its slope times the part of it that the
+    // input has passed. Beyond the ends the end values hold, as they do in the lookup.
+    bool Piecewise(const TXmileGraph& graph, TNodePtr input, TNodePtr& out) {
+        const std::vector<double>& x = graph.X;
+        const std::vector<double>& y = graph.Y;
+        for (size_t k = 1; k < x.size(); ++k)
+            if (!(x[k] > x[k - 1]))
+                return Fail(TXmileFault::Invalid, "the lookup's x values do not increase");
+        Rewritten = true;
+        // The input is read once per segment: anything but a name or number goes through an
+        // auxiliary of its own.
+        if (input->Kind != TXmileNode::Name && input->Kind != TXmileNode::Number) {
+            std::string name = Translating + " lookup input";
+            for (int k = 2; NameTaken(name); ++k)
+                name = Translating + " lookup input " + std::to_string(k);
+            if (!DryRun) {
+                NewNames.insert(XmileNameKey(name));
+                TXmileVariable helper;
+                helper.Tag = "aux";
+                helper.Name = name;
+                helper.HasEquation = true;
+                helper.Tree = std::move(input);
+                helper.Doc = "The input of a lookup in the equation of " + Translating +
+                             ", whose x values lie on no even grid.";
+                Records.Variables.push_back(std::move(helper));
+            }
+            input = Node(TXmileNode::Name, name);
+        }
+        std::vector<TNodePtr> terms;
+        for (size_t k = 0; k + 1 < x.size(); ++k) {
+            const double slope = (y[k + 1] - y[k]) / (x[k + 1] - x[k]);
+            if (slope == 0) continue;
+            if (!std::isfinite(slope))
+                return Fail(TXmileFault::Refused, "a lookup too steep to compute");
+            std::vector<TNodePtr> low, high;
+            low.push_back(input->Clone());
+            low.push_back(Signed(x[k]));
+            high.push_back(Call("MAX", std::move(low)));
+            high.push_back(Signed(x[k + 1]));
+            terms.push_back(Binary("*", Signed(slope),
+                                   Binary("-", Call("MIN", std::move(high)), Signed(x[k]))));
+        }
+        // Summed in pairs, so that long tables stay shallow.
+        while (terms.size() > 1) {
+            std::vector<TNodePtr> pairs;
+            for (size_t k = 0; k + 1 < terms.size(); k += 2)
+                pairs.push_back(Binary("+", std::move(terms[k]), std::move(terms[k + 1])));
+            if (terms.size() % 2) pairs.push_back(std::move(terms.back()));
+            terms = std::move(pairs);
+        }
+        out = terms.empty() ? Signed(y[0]) : Binary("+", Signed(y[0]), std::move(terms[0]));
+        return true;
+    }
+
     bool PulseTrain(const TXmileNode& node, TNodePtr& out) {
         const std::string f = "PULSE TRAIN";
         std::vector<TNodePtr> a;
@@ -607,6 +680,7 @@ private:
 
     bool TranslateEquation(TElement& element, const TXmileNode& node, TNodePtr& out) {
         NodeCount = 0;
+        Translating = element.Name;
         if (!Translate(node, out)) {
             Error = "Element " + Quoted(element.Name) + ": " + Error;
             return false;
@@ -659,10 +733,21 @@ private:
             }
             TNodePtr tree;
             if (!TranslateEquation(element, *value, tree)) return false;
+            if (record.HasGraph && !OnGrid(record.Graph)) {
+                record.HasGraph = false;
+                TNodePtr input = std::move(tree);
+                if (!Piecewise(record.Graph, std::move(input), tree)) {
+                    Error = who + Error;
+                    return false;
+                }
+            }
             if (element.Stock) {
                 // The rate is checked now, so that its faults are named with its stock.
                 TNodePtr rate;
-                if (!TranslateEquation(element, *element.Tree->Args[0], rate)) return false;
+                DryRun = true;
+                const bool ok = TranslateEquation(element, *element.Tree->Args[0], rate);
+                DryRun = false;
+                if (!ok) return false;
             }
             if (Rewritten)
                 record.Doc += std::string(record.Doc.empty() ? "" : "\n") +
@@ -809,6 +894,9 @@ private:
     std::set<std::string> FlowKeys, NewNames;
     std::map<size_t, std::string> NetFlowOf;           // stock -> its one flow
     std::map<size_t, std::optional<double>> Constants; // element -> its fixed value, if any
+    std::map<std::string, size_t> LookupGraph;         // lookup name key -> its graph
+    std::string Translating;                           // the element being translated
+    bool DryRun = false;                               // translating only to check
     double TimeStep = 1, SavePeriod = 1;
     bool RungeKutta = false;
     bool Rewritten = false, Random = false;
