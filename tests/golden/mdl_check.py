@@ -54,9 +54,9 @@ def pulse_train(t, dt, start, width, between, end):
 
 
 def ramp(t, slope, start, end):
-    if t <= start:
+    if not t > start:
         return 0.0
-    return slope * (min(t, end) - start)
+    return slope * (t - start) if t < end else slope * (end - start)
 
 
 def lookup(xs, ys, x):

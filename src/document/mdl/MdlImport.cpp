@@ -459,14 +459,14 @@ private:
             size_t Low, High;
         };
         static const TSame same[] = {
-            {"ABS", "ABS", 1, 1},        {"EXP", "EXP", 1, 1},        {"LN", "LN", 1, 1},
-            {"SQRT", "SQRT", 1, 1},      {"SIN", "SIN", 1, 1},        {"COS", "COS", 1, 1},
-            {"TAN", "TAN", 1, 1},        {"ARCSIN", "ARCSIN", 1, 1},  {"ARCCOS", "ARCCOS", 1, 1},
-            {"ARCTAN", "ARCTAN", 1, 1},  {"MIN", "MIN", 2, 2},        {"MAX", "MAX", 2, 2},
-            {"MODULO", "MODULO", 2, 2},  {"INITIAL", "INIT", 1, 1},   {"RAMP", "RAMP", 2, 3},
-            {"DELAY1", "DELAY1", 2, 2},  {"DELAY1I", "DELAY1", 3, 3}, {"DELAY3", "DELAY3", 2, 2},
-            {"DELAY3I", "DELAY3", 3, 3}, {"SMOOTH", "SMTH1", 2, 2},   {"SMOOTHI", "SMTH1", 3, 3},
-            {"SMOOTH3", "SMTH3", 2, 2},  {"SMOOTH3I", "SMTH3", 3, 3}};
+            {"ABS", "ABS", 1, 1},        {"EXP", "EXP", 1, 1},       {"LN", "LN", 1, 1},
+            {"SQRT", "SQRT", 1, 1},      {"SIN", "SIN", 1, 1},       {"COS", "COS", 1, 1},
+            {"TAN", "TAN", 1, 1},        {"ARCSIN", "ARCSIN", 1, 1}, {"ARCCOS", "ARCCOS", 1, 1},
+            {"ARCTAN", "ARCTAN", 1, 1},  {"MIN", "MIN", 2, 2},       {"MAX", "MAX", 2, 2},
+            {"MODULO", "MODULO", 2, 2},  {"INITIAL", "INIT", 1, 1},  {"DELAY1", "DELAY1", 2, 2},
+            {"DELAY1I", "DELAY1", 3, 3}, {"DELAY3", "DELAY3", 2, 2}, {"DELAY3I", "DELAY3", 3, 3},
+            {"SMOOTH", "SMTH1", 2, 2},   {"SMOOTHI", "SMTH1", 3, 3}, {"SMOOTH3", "SMTH3", 2, 2},
+            {"SMOOTH3I", "SMTH3", 3, 3}};
         for (const TSame& s : same) {
             if (f != s.Vensim) continue;
             std::vector<TNodePtr> args;
@@ -536,6 +536,20 @@ private:
             return true;
         }
         if (f == "PULSE TRAIN") return PulseTrain(node, out);
+        if (f == "RAMP") {
+            // As Vensim defines it, whichever of start and end comes first.
+            if (!RefuseUnderRungeKutta(f) || !args(2, 3)) return false;
+            Rewritten = true;
+            TNodePtr rising = Binary("*", a[0]->Clone(), Binary("-", Call("TIME"), a[1]->Clone()));
+            if (a.size() == 3) {
+                TNodePtr held =
+                    Binary("*", std::move(a[0]), Binary("-", a[2]->Clone(), a[1]->Clone()));
+                rising = If(Binary("<", Call("TIME"), std::move(a[2])), std::move(rising),
+                            std::move(held));
+            }
+            out = If(Binary(">", Call("TIME"), std::move(a[1])), std::move(rising), Number(0));
+            return true;
+        }
         if (f == "DELAY FIXED") {
             if (!RefuseUnderRungeKutta(f) || !args(3, 3)) return false;
             double delay = 0;

@@ -7,14 +7,15 @@ from mdl_check import *
 
 here = os.path.dirname(os.path.abspath(__file__))
 dt = 0.5
-names = ['step input', 'pulse input', 'pulse zero width', 'pulse off grid', 'ramp input', 'train',
+names = ['step input', 'pulse input', 'pulse zero width', 'pulse off grid', 'ramp input',
+         'ramp backwards', 'train',
          'short train', 'Accumulated']
 out = {k: [] for k in names}
 acc = 0.0
 for t in times(0, 25, dt):
     v = {'step input': step(t, dt, 5, 10.2), 'pulse input': pulse(t, dt, 5, 3),
          'pulse zero width': pulse(t, dt, 7, 0), 'pulse off grid': pulse(t, dt, 2.3, 1.1),
-         'ramp input': ramp(t, 2, 5, 15), 'train': pulse_train(t, dt, 2, 1, 5, 30),
+         'ramp input': ramp(t, 2, 5, 15), 'ramp backwards': ramp(t, 1, 10, 4), 'train': pulse_train(t, dt, 2, 1, 5, 30),
          'short train': pulse_train(t, dt, 1, 0, 3, 100), 'Accumulated': acc}
     for k in names:
         out[k].append(v[k])
