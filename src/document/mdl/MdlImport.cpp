@@ -132,6 +132,11 @@ private:
             std::string error;
             TXmileFault fault = TXmileFault::None;
             if (op == "(") {
+                // A lookup read from outside: "name( GET XLS LOOKUPS(...) )".
+                const std::string inner = Trim(std::string_view(entry.Right).substr(1));
+                const std::string head = MdlFunctionKey(inner.substr(0, inner.find('(')));
+                if (head.rfind("GET ", 0) == 0)
+                    return Fail(TXmileFault::Refused, who + "external data (" + head + ")");
                 TMdlTable table;
                 if (!ParseMdlTable(entry.Right, table, error, fault))
                     return Fail(fault, who + error);

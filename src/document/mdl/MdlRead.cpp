@@ -344,12 +344,7 @@ void ArrowPoint(std::string_view line, TMdlObject& object) {
 bool ReadSketch(std::string_view text, TMdlFile& file, std::string& error, TXmileFault& fault) {
     int view = 0;
     bool settings = false;
-    bool skipNext = false;
     for (std::string_view line : Lines(text)) {
-        if (skipNext) {
-            skipNext = false;
-            continue;
-        }
         if (StartsWith(line, "\\\\\\---///")) {
             ++view;
             settings = false;
@@ -368,7 +363,8 @@ bool ReadSketch(std::string_view text, TMdlFile& file, std::string& error, TXmil
             continue;
         }
         // Object lines start with their type; anything else (the version, the view's name,
-        // its font, a comment's text) is passed over.
+        // its font, a comment's text on the line after the comment) is passed over, and so
+        // is an object line too short for its type.
         if (line.empty() || !std::isdigit(static_cast<unsigned char>(line[0]))) continue;
         const std::vector<std::string> fields = Fields(line, 12);
         TMdlObject object;
@@ -394,8 +390,6 @@ bool ReadSketch(std::string_view text, TMdlFile& file, std::string& error, TXmil
             Coordinate(fields[6], object.Height);
             Integer(fields[7], object.Shape);
             Integer(fields[8], object.Bits);
-            // A comment's text stands on the line after it.
-            if (object.Type == 12 && Trim(object.Name) == "0") skipNext = true;
         } else {
             continue;
         }

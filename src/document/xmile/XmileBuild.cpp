@@ -495,8 +495,9 @@ TXmileImport ImportRecords(std::string_view text, const std::string& fileName,
         }
     }
     if (!ok) {
-        // Nothing of a half-built model stays reachable.
+        // Nothing of a half-built model stays reachable, nor what was noticed on the way.
         result.Document.reset();
+        result.Warnings.clear();
         CurrentSimulation = previous;
         if (result.Fault == TXmileFault::None) result.Fault = TXmileFault::Malformed;
         result.Error =

@@ -209,7 +209,8 @@ public:
         case TXmileNode::Ours: {
             std::vector<TPrinted> args;
             if (!PrintArgs(node, used, args)) return false;
-            out = Function(node.Text, args);
+            // Our built-ins without arguments are written without brackets.
+            out = args.empty() ? Atom(node.Text) : Function(node.Text, args);
             return true;
         }
         }

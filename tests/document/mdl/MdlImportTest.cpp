@@ -51,6 +51,8 @@ std::vector<TBadCase> BadCases() {
          "macros (:MACRO:)"},
         {Mdl("x = GET XLS DATA('f.xlsx', 'Sheet1', 'A', 'B2') ~~|"), F::Refused,
          "Element \"x\": external data (GET XLS DATA)"},
+        {Mdl("t( GET XLS LOOKUPS('f.xlsx', 'Sheet1', '1', 'B2') ) ~~|"), F::Refused,
+         "Element \"t\": external data (GET XLS LOOKUPS)"},
         {Mdl("x = RANDOM NORMAL(0, 1, 0, 1, 1) ~~|"), F::Refused,
          "Element \"x\": the function RANDOM NORMAL"},
         {Mdl("x = DELAY N(Time, 4, 0, 3) ~~|"), F::Refused, "Element \"x\": the function DELAY N"},
@@ -238,6 +240,23 @@ TEST(MdlImport, TheSketchBecomesTheDiagram) {
     EXPECT_TRUE(views.Document->Image().Validate(why)) << why;
     bool ok = false;
     EXPECT_TRUE(ModelCheckReport(*views.Document->Simulation, ok).empty());
+}
+
+TEST(MdlImport, RandomNumbersComeWithAWarningAndWarningsGoWithAFailedImport) {
+    TXmileImport random = ImportMdlText(Mdl("x = RANDOM UNIFORM(2, 5, 7) ~~|"), "r.mdl");
+    ASSERT_TRUE(random.Document) << random.Error;
+    EXPECT_EQ(random.Warnings, std::vector<std::string>{"RANDOM UNIFORM draws from Quorvane's "
+                                                        "generator: its numbers differ from the "
+                                                        "original tool's."});
+    TRunValues run = RunModel(*random.Document);
+    for (double value : run["x"]) {
+        EXPECT_GE(value, 2);
+        EXPECT_LT(value, 5);
+    }
+    TXmileImport refused =
+        ImportMdlText(Mdl("x = RANDOM UNIFORM(2, 5, 7) ~~|\ny = GAME(1) ~~|"), "r.mdl");
+    EXPECT_FALSE(refused.Document);
+    EXPECT_TRUE(refused.Warnings.empty());
 }
 
 TEST(MdlImport, OlderFilesReadAsCurrentOnes) {
