@@ -1,6 +1,7 @@
 // Vensim expressions into trees: a tokenizer that reads names with blanks in them, and a
-// recursive descent over the operators (:OR:, :AND:, :NOT:, comparisons, + -, * /, signs,
-// ^), with the nesting bounded so that hostile text cannot exhaust the stack.
+// recursive descent over the operators, loosest first (:OR:, :AND:, comparisons, + -, * /,
+// ^, then the signs and :NOT:), with the nesting bounded so that hostile text cannot exhaust
+// the stack.
 #include "document/mdl/MdlRecords.h"
 
 #include "core/support/Text.h"
@@ -237,27 +238,14 @@ private:
     }
 
     std::unique_ptr<TXmileNode> And() {
-        auto left = Not();
+        auto left = Compare();
         while (left && Current.Kind == tkKeyword && Current.Text == ":AND:") {
             Next();
-            auto right = Not();
+            auto right = Compare();
             if (!right) return nullptr;
             left = Binary("AND", std::move(left), std::move(right));
         }
         return left;
-    }
-
-    std::unique_ptr<TXmileNode> Not() {
-        if (Current.Kind == tkKeyword && Current.Text == ":NOT:") {
-            TDepth guard(Depth);
-            if (Depth > XmileMaxNesting)
-                return Fail(TXmileFault::Invalid, "the equation nests too deeply");
-            Next();
-            auto operand = Not();
-            if (!operand) return nullptr;
-            return Unary("NOT", std::move(operand));
-        }
-        return Compare();
     }
 
     std::unique_ptr<TXmileNode> Compare() {
@@ -290,53 +278,40 @@ private:
     }
 
     std::unique_ptr<TXmileNode> Product() {
-        auto left = Sign();
+        auto left = Power();
         while (left && (IsOperator("*") || IsOperator("/"))) {
             const std::string op = Current.Text;
             Next();
-            auto right = Sign();
+            auto right = Power();
             if (!right) return nullptr;
             left = Binary(op, std::move(left), std::move(right));
         }
         return left;
     }
 
-    std::unique_ptr<TXmileNode> Sign() {
-        if (IsOperator("-") || IsOperator("+")) {
-            TDepth guard(Depth);
-            if (Depth > XmileMaxNesting)
-                return Fail(TXmileFault::Invalid, "the equation nests too deeply");
-            const std::string op = Current.Text;
-            Next();
-            auto operand = Sign();
-            if (!operand) return nullptr;
-            return Unary(op, std::move(operand));
-        }
-        return Power();
-    }
-
+    // Signs and :NOT: bind tighter than any binary operator, ^ included: -2^2 is 4.
     std::unique_ptr<TXmileNode> Power() {
-        auto base = Primary();
+        auto base = Sign();
         if (!base || !IsOperator("^")) return base;
         Next();
-        auto exponent = Exponent();
+        auto exponent = Sign();
         if (!exponent) return nullptr;
         // Which way a^b^c groups is not written down; brackets say it.
         if (IsOperator("^")) return Fail(TXmileFault::Refused, "a chain of ^ without brackets");
         return Binary("^", std::move(base), std::move(exponent));
     }
 
-    // What follows ^: a signed item, not a further power.
-    std::unique_ptr<TXmileNode> Exponent() {
-        if (IsOperator("-") || IsOperator("+")) {
+    std::unique_ptr<TXmileNode> Sign() {
+        const bool negate = IsOperator("-"), plus = IsOperator("+");
+        const bool logical = Current.Kind == tkKeyword && Current.Text == ":NOT:";
+        if (negate || plus || logical) {
             TDepth guard(Depth);
             if (Depth > XmileMaxNesting)
                 return Fail(TXmileFault::Invalid, "the equation nests too deeply");
-            const std::string op = Current.Text;
             Next();
-            auto operand = Exponent();
+            auto operand = Sign();
             if (!operand) return nullptr;
-            return Unary(op, std::move(operand));
+            return Unary(logical ? "NOT" : negate ? "-" : "+", std::move(operand));
         }
         return Primary();
     }

@@ -1,5 +1,6 @@
 """Each built-in with Vensim's meaning: INTEGER truncates toward zero, LOG takes its base,
-MODULO takes the sign of the divisor, XIDZ and ZIDZ take a divisor below 1e-6 for zero."""
+MODULO takes the sign of the divisor, XIDZ and ZIDZ take a divisor below 1e-6 for zero; signs
+bind tighter than ^ (-2^2 is 4)."""
 import math, os, sys
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..'))
 from mdl_check import *
@@ -7,7 +8,7 @@ from mdl_check import *
 here = os.path.dirname(os.path.abspath(__file__))
 out = {k: [] for k in ['a', 'b', 'c', 'd', 'e', 'f', 'g', 'h', 'odd name', 'k',
                        'very long name that is continued on a second line', 'Under score Name',
-                       'mixed case']}
+                       'mixed case', 'signs']}
 for t in times(0, 20, 1):
     out['a'].append(1 if 5 < t <= 12 else -1)
     out['b'].append(min(t, 10) + max(t, 3) + abs(-t))
@@ -27,4 +28,5 @@ for t in times(0, 20, 1):
     out['very long name that is continued on a second line'].append(4)
     out['Under score Name'].append(8)
     out['mixed case'].append(16)
+    out['signs'].append((-t) ** 2 + (-2) ** 2 - 3 ** -1)
 compare(here, out)
