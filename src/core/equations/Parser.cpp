@@ -18,6 +18,11 @@ using TElementPtr = std::unique_ptr<TEquationElement>;
 // sides reported anything. A parse given up as too deep adds nothing more.
 size_t ErrorCount = 0;
 bool ParseAborted = false;
+// The element whose equation is being parsed, for the one place it may name itself: the input
+// of PREVIOUS, which reads the value it had a step before. Set by BeginEquationParse for one
+// parse only, so a detached parse never resolves a stale element.
+thread_local TVariableObject* ParsedElement = nullptr;
+thread_local bool SelfAllowed = false;
 
 bool HasBlankEdge(std::string_view s) {
     return !s.empty() && (static_cast<unsigned char>(s.front()) <= ' ' ||
@@ -246,6 +251,16 @@ TElementPtr ParseName(std::string_view s, int level) {
         reference->Variable.SetTarget(variable);
         return reference;
     }
+    if (SelfAllowed && ParsedElement && SameIdentifierText(ParsedElement->Name, name)) {
+        if (bracketed) {
+            ReportEquationError("Incorrectly specified variable - " + std::string(name) +
+                                ", followed by bracketed expression");
+            return nullptr;
+        }
+        auto reference = std::make_unique<TEquationVariableReference>();
+        reference->Variable.SetTarget(ParsedElement);
+        return reference;
+    }
     const int index = LookupFunction(name);
     if (index < 0) {
         ReportEquationError(
@@ -263,11 +278,14 @@ TElementPtr ParseName(std::string_view s, int level) {
         ReportEquationError("Incorrectly specified parameters - " + functionName);
     auto node = std::make_unique<TEquationFunction>(static_cast<TFunctionIndex>(index));
     std::string_view rest = args;
+    const bool selfAllowed = SelfAllowed;
     for (int i = 0; i < count; ++i) {
         std::string_view parameter = rest;
         if (i < count - 1) SplitFirstParameterView(rest, parameter, rest);
+        SelfAllowed = selfAllowed || (index == sgvPREVIOUS && i == 0);
         AddParameter(*node, ParseAt(parameter, level + 1));
     }
+    SelfAllowed = selfAllowed;
     if (node->Parameters.Count() != count)
         ReportEquationError("Empty parameter(s) in - " + functionName);
     if (index == sgvGRAPH) BuildGraphTable(*node);
@@ -327,14 +345,18 @@ void BeginEquationParse(TVariableObject& variable) {
         EquationInputs.push_back(dependency);
     }
     EquationErrors.clear();
+    ParsedElement = &variable;
 }
 
 std::unique_ptr<TEquationElement> ParseEquation(std::string_view text) {
     ParseAborted = false;
+    SelfAllowed = false;
+    std::unique_ptr<TEquationElement> tree;
     // Unmatched brackets would otherwise lose text silently: "(a" reads as nothing at all.
-    if (!BracketsBalance(text)) {
+    if (!BracketsBalance(text))
         AddEquationError(UnmatchedBracketsText);
-        return nullptr;
-    }
-    return ParseAt(text, 0);
+    else
+        tree = ParseAt(text, 0);
+    ParsedElement = nullptr;
+    return tree;
 }

@@ -107,8 +107,12 @@ bool TXmileBuilder::Fail(TXmileFault fault, const std::string& message) {
 }
 
 std::string TXmileBuilder::Identifier(std::string_view xmileName) {
-    auto it = ByKey.find(XmileNameKey(xmileName));
-    return it == ByKey.end() ? std::string() : it->second->Identifier();
+    const std::string key = XmileNameKey(xmileName);
+    auto it = ByKey.find(key);
+    if (it != ByKey.end()) return it->second->Identifier();
+    // SELF names the element whose equation it is in (as in PREVIOUS(SELF, 0)).
+    if (key == "self" && Translating) return Translating->Identifier();
+    return std::string();
 }
 
 const TXmileGraph* TXmileBuilder::NamedGraph(std::string_view name) {
@@ -277,8 +281,7 @@ bool TXmileBuilder::TranslateOne(const TXmileVariable& record, TVariableObject* 
     const bool ok = XmileToEquation(*tree, *this, text, uses, error, fault);
     Translating = nullptr;
     if (!ok) return Fail(fault, who + error);
-    if (uses.count(XmileLower(element->Identifier())))
-        return Fail(TXmileFault::Invalid, who + "the equation uses the element's own value");
+    if (uses.erase(XmileLower(element->Identifier()))) NameThemselves.insert(element);
 
     double constant = 0;
     if (record.HasGraph) {
@@ -332,7 +335,6 @@ void TXmileBuilder::AddInformationLinks() {
         if (it == Uses.end()) continue;
         for (const std::string& used : it->second) {
             auto source = ByIdentifier.find(used);
-            // A name of its own stays unresolved: the check then reports it.
             if (source == ByIdentifier.end() || source->second == element) continue;
             element->AddDependency(source->second);
         }
@@ -343,7 +345,10 @@ bool TXmileBuilder::Verify() {
     // What we wrote must read in our language exactly as meant; anything else is our fault,
     // and a model that does not compute is not imported.
     for (TVariableObject* element : Model->Variables) {
-        if (!element->CompileEquation())
+        if (!element->CompileEquation() && NameThemselves.count(element))
+            return Fail(TXmileFault::Invalid, "Element " + Quoted(element->Name) +
+                                                  ": the equation uses the element's own value");
+        if (element->HasErrors)
             return Fail(TXmileFault::Refused, "Element " + Quoted(element->Name) +
                                                   ": the equation " + Quoted(element->Equation) +
                                                   " does not translate (" + EquationErrors + ")");

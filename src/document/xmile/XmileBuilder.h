@@ -63,6 +63,9 @@ private:
     std::map<std::string, TVariableObject*> ByKey;        // XMILE name key
     std::map<std::string, TVariableObject*> ByIdentifier; // our identifier, lower case
     std::map<TVariableObject*, std::set<std::string>> Uses;
+    // Elements whose equations name themselves: only PREVIOUS may read that, which the
+    // compiling of the equations decides.
+    std::set<TVariableObject*> NameThemselves;
     std::map<TVariableObject*, TVariableObject*> FlowSource, FlowSink; // flow -> resource
     std::map<TVariableObject*, TVariableInstance*> Shapes;             // main shapes
     TVariableObject* Translating = nullptr;

@@ -156,6 +156,32 @@ TEST(LaterBuiltins, PreviousBreaksALoop) {
               (std::vector<std::string>{"Total has a circularity error through: ->After"}));
 }
 
+// PREVIOUS's input may name the element itself (no link can be drawn to oneself); nowhere
+// else may it.
+TEST(LaterBuiltins, PreviousReadsTheElementItself) {
+    const struct {
+        const char* Equation;
+        std::vector<double> Expected; // empty: refused
+    } cases[] = {
+        {"PREVIOUS(Count, 0) + 1", {1, 2, 3, 4, 5}},
+        {"PREVIOUS(MAX(Count, 2) * 2, 1) - 1", {0, 3, 5, 9, 17}},
+        {"Count + 1", {}},
+        {"INIT(Count)", {}},
+        {"PREVIOUS(1, Count)", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Equation);
+        TModelBuilder b(0, 4, 1);
+        b.Variable("Count", c.Equation);
+        ASSERT_EQ(b.Run(), !c.Expected.empty());
+        if (c.Expected.empty()) continue;
+        const std::vector<double> values = b.Values("Count");
+        ASSERT_EQ(values.size(), c.Expected.size());
+        for (size_t i = 0; i < values.size(); ++i)
+            EXPECT_EQ(values[i], c.Expected[i]) << "at step " << i;
+    }
+}
+
 // Every element's results after stepping back twice and going on to the end are bit for bit
 // those of an uninterrupted run, and a second run after a reset gives them again, under every
 // integration method.

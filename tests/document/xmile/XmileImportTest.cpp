@@ -149,6 +149,18 @@ const TExpected Cases[] = {
              u += dt / 6 * (b1 + 2 * b2 + 2 * b3 + b4);
          }
      }},
+    {"previous_self", 0, 6, 0.5,
+     [](TRunValues& v, size_t steps, double dt) {
+         // PREVIOUS reads the element's own value a step before, written SELF or by name.
+         double maximum = 0, orders = 50;
+         for (size_t n = 0; n < steps; ++n) {
+             const double demand = 100 + 10 * static_cast<double>(n) * dt;
+             maximum = std::max(maximum, demand);
+             orders = orders * 0.5 + demand * 0.5;
+             v["running maximum"].push_back(maximum);
+             v["orders"].push_back(orders);
+         }
+     }},
     {"aliases", 2000, 2010, 1,
      [](TRunValues& v, size_t steps, double) {
          double savings = 1000;
