@@ -156,7 +156,8 @@ void TSimulationMainForm::TimerSimulationTimer() {
 
 void TSimulationMainForm::LockEditing(bool locked) {
     EditingLocked = locked;
-    for (QAction* action : {ActionNew, ActionOpen, ActionSave, ActionSaveAs, ActionExportXmile})
+    for (QAction* action :
+         {ActionNew, ActionOpen, ActionSave, ActionSaveAs, ActionExportXmile, ActionImportData})
         action->setEnabled(!locked);
     // A model opened from the recent list mid-run would start running by itself.
     for (QAction* recent : ActionRecent)

@@ -8,6 +8,7 @@
 #include "document/diagram/DrawingObjects.h"
 #include "document/mdl/Mdl.h"
 #include "document/model/DataFile.h"
+#include "document/model/DataImport.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -15,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QSettings>
+#include <QStatusBar>
 #include <QStringList>
 #include <QTimer>
 
@@ -25,6 +27,7 @@ namespace {
 const QString ModelFilter = "Quorvane files (*.qvf)";
 const QString XmileFilter = "XMILE models (*.xmile *.xml *.stmx)";
 const QString MdlFilter = "Vensim models (*.mdl)";
+const QString DataFilter = "CSV data (*.csv *.txt *.tsv);;All files (*)";
 const QString OpenFilter =
     "Quorvane, XMILE and Vensim models (*.qvf *.xmile *.xml *.stmx *.mdl);;" + ModelFilter + ";;" +
     XmileFilter + ";;" + MdlFilter;
@@ -45,6 +48,7 @@ void TSimulationMainForm::StartUp() {
     ActionSave->setEnabled(true);
     ActionSaveAs->setEnabled(true);
     ActionExportXmile->setEnabled(true);
+    ActionImportData->setEnabled(true);
     show();
     TimerRecovery->start();
     if (Recovery->OfferRecovery(*this)) return;
@@ -325,4 +329,38 @@ void TSimulationMainForm::RestoreZoomText() {
     // A half-typed zoom is dropped by any command.
     if (ComboBoxZoom->currentText() != ZoomText) ComboBoxZoom->setEditText(ZoomText);
     if (ComboBoxZoom->hasFocus() || ComboBoxZoom->lineEdit()->hasFocus()) MainView->setFocus();
+}
+
+void TSimulationMainForm::ImportDataFile() {
+    TDataFile* document = ActiveDocument();
+    if (!document) return;
+    if (document->Simulation->IsStarted() || Running()) {
+        ShowError("You cannot import data during a simulation; reset it first", this);
+        return;
+    }
+    TFileDialogRequest request;
+    request.Caption = "Import Data";
+    if (document->HasFile) request.StartName = QFileInfo(Q(document->FileName)).absolutePath();
+    request.Filter = DataFilter;
+    const QString name = Hooks().FileName(this, request);
+    if (name.isEmpty()) return;
+    const TDataImportResult result = ImportObservedFile(*document, S(name));
+    if (!result.Imported) {
+        ShowError("Nothing was imported from " + QFileInfo(name).fileName() + ":\n\n" +
+                      Q(result.Error),
+                  this);
+        return;
+    }
+    size_t points = 0;
+    for (const auto& imported : result.Elements)
+        points += imported.Points;
+    statusBar()->showMessage(QString("Imported %1 point%2 into %3 element%4 from %5")
+                                 .arg(points)
+                                 .arg(points == 1 ? "" : "s")
+                                 .arg(result.Elements.size())
+                                 .arg(result.Elements.size() == 1 ? "" : "s")
+                                 .arg(QFileInfo(name).fileName()),
+                             10000);
+    MainView->UpdateEditActions();
+    RepaintActiveView();
 }

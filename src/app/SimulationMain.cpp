@@ -90,6 +90,7 @@ TSimulationMainForm::TSimulationMainForm(const QString& commandLine, QWidget* pa
     ActionSave->setEnabled(false);
     ActionSaveAs->setEnabled(false);
     ActionExportXmile->setEnabled(false);
+    ActionImportData->setEnabled(false);
     ActionExportPdf->setEnabled(false);
     for (int code = 0; code <= 9; ++code)
         SetActionState(code, false, true);
@@ -142,6 +143,9 @@ void TSimulationMainForm::BuildActions() {
         MakeAction("ActionSaveAs", "Save &As...", "Save As|Saves the file with a new name");
     ActionExportXmile = MakeAction("ActionExportXmile", "&Export XMILE...",
                                    "Export XMILE|Writes the model as an XMILE file");
+    ActionImportData =
+        MakeAction("ActionImportData", "&Import Data...",
+                   "Import Data|Reads observed data from a CSV file into the sketched series");
     ActionPrintSetup = MakeAction("ActionPrintSetup", "Print Set&up...", "");
     ActionPrintPreview = MakeAction("ActionPrintPreview", "Print Pre&view", "Print Preview");
     ActionPrint = MakeAction("ActionPrint", "&Print...", "Print");
@@ -226,6 +230,7 @@ void TSimulationMainForm::BuildActions() {
             },
             this);
     });
+    Connect(ActionImportData, &TSimulationMainForm::ImportDataFile);
     connect(ActionExit, &QAction::triggered, this, &QWidget::close);
     const std::pair<QAction*, int> edits[] = {{ActionUndo, acUndo},
                                               {ActionCut, acCut},
@@ -288,6 +293,8 @@ void TSimulationMainForm::BuildActions() {
 void TSimulationMainForm::BuildMenus() {
     QMenu* file = menuBar()->addMenu("&File");
     file->addActions({ActionNew, ActionOpen, ActionSave, ActionSaveAs, ActionExportXmile});
+    file->addSeparator();
+    file->addAction(ActionImportData);
     file->addSeparator();
     file->addActions({ActionPrintSetup, ActionPrintPreview, ActionPrint, ActionExportPdf});
     file->addSeparator();

@@ -50,6 +50,8 @@ public:
     // An XMILE file as a new, unsaved model; on failure the current model stays.
     void ImportXmile(const QString& fileName);
     void ExportXmileFile();
+    // File > Import Data...: observed data from a CSV file into the sketched series.
+    void ImportDataFile();
     void OpenRecent(int index);
     void AddRecent(const QString& fileName);
     void ReadRecentFiles();
@@ -131,6 +133,7 @@ public:
     QAction* ActionSave = nullptr;
     QAction* ActionSaveAs = nullptr;
     QAction* ActionExportXmile = nullptr;
+    QAction* ActionImportData = nullptr;
     QAction* ActionPrintSetup = nullptr;
     QAction* ActionPrintPreview = nullptr;
     QAction* ActionPrint = nullptr;

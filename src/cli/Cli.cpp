@@ -29,6 +29,8 @@ const TCommand Commands[] = {
     {"render", CommandRender, 2, 2, "render needs a model file and an image file"},
     {"import", CommandImport, 2, 2, "import needs an XMILE or .mdl file and a model file"},
     {"export", CommandExport, 2, 2, "export needs a model file and an XMILE file"},
+    {"import-data", CommandImportData, 3, 3,
+     "import-data needs a model file, a CSV data file and an output model file"},
     {"make-examples", CommandMakeExamples, 1, 1, nullptr},
 };
 
@@ -208,15 +210,29 @@ std::string CliUsage() {
                        "depending on\n"
                        "      them) and the sketches are left out, each listed on standard "
                        "error.\n"
+                       "  import-data MODEL.qvf DATA.csv OUT.qvf\n"
+                       "      Reads observed data into the sketched series and writes the model "
+                       "to OUT.qvf.\n"
+                       "      DATA.csv has a header row: Time, then element names as equations "
+                       "write them\n"
+                       "      (or with blanks), separated by ',', ';' or tabs; numbers use '.'. "
+                       "An empty\n"
+                       "      cell is a missing point. Each named element's sketch is replaced "
+                       "by its\n"
+                       "      column's points; a name that matches no element refuses the "
+                       "import.\n"
                        "\n"
                        "Exit status:\n"
                        "  0  success\n"
                        "  1  errors in the model, a run longer than --max-steps allows, or a "
                        "refused\n"
-                       "     or unsound XMILE or .mdl model\n"
+                       "     or unsound XMILE or .mdl model, or data naming no element of the "
+                       "model
+                       "
                        "  2  bad usage\n"
-                       "  3  a file that cannot be read or written, or an XMILE file that is "
-                       "not XML\n"
+                       "  3  a file that cannot be read or written, an XMILE file that is "
+                       "not XML, or\n"
+                       "     a data file that cannot be read as data\n"
                        "\n"
                        "Options:\n"
                        "  -h, --help     show this help and exit\n"

@@ -33,6 +33,7 @@ int CommandRender(const TCliOptions& options, std::ostream& out, std::ostream& e
 int CommandMakeExamples(const TCliOptions& options, std::ostream& out, std::ostream& err);
 int CommandImport(const TCliOptions& options, std::ostream& out, std::ostream& err);
 int CommandExport(const TCliOptions& options, std::ostream& out, std::ostream& err);
+int CommandImportData(const TCliOptions& options, std::ostream& out, std::ostream& err);
 
 // Reports a usage problem with the pointer to --help; returns csBadUsage.
 int CliUsageError(std::ostream& err, const std::string& problem);
