@@ -227,8 +227,7 @@ std::string CliUsage() {
                        "  1  errors in the model, a run longer than --max-steps allows, or a "
                        "refused\n"
                        "     or unsound XMILE or .mdl model, or data naming no element of the "
-                       "model
-                       "
+                       "model\n"
                        "  2  bad usage\n"
                        "  3  a file that cannot be read or written, an XMILE file that is "
                        "not XML, or\n"

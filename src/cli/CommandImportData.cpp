@@ -3,14 +3,14 @@
 
 #include "document/model/DataFile.h"
 #include "document/model/DataImport.h"
-#include "document/xmile/Xmile.h"
+#include "document/mdl/Mdl.h"
 
 #include <ostream>
 
 int CommandImportData(const TCliOptions& options, std::ostream& out, std::ostream& err) {
     const std::string& dataFile = options.Files[1];
     const std::string& target = options.Files[2];
-    if (IsXmileFileName(target))
+    if (IsImportFileName(target))
         return CliUsageError(err, "import-data writes a Quorvane model (.qvf), not " + target);
     std::unique_ptr<TDataFile> document;
     const int status = LoadModelForCli(options.Files[0], false, options.MaxSteps, err, document);
