@@ -1,9 +1,9 @@
 // import-data: observed data from a CSV file into the sketched series of a model.
 #include "cli/CliCommands.h"
 
+#include "document/mdl/Mdl.h"
 #include "document/model/DataFile.h"
 #include "document/model/DataImport.h"
-#include "document/mdl/Mdl.h"
 
 #include <ostream>
 

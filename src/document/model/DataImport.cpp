@@ -6,7 +6,7 @@
 #include "document/model/DataFile.h"
 #include "document/model/DocumentEdits.h"
 
-#include <QFile>
+#include <QtCore/QFile>
 
 TDataImportResult ImportObservedText(TDataFile& document, std::string_view text) {
     TDataImportResult result;
