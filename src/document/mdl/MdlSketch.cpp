@@ -235,8 +235,10 @@ private:
         if (!o) return nullptr;
         if (o->Type == 11) {
             auto it = VariableAt.find(o);
-            return it == VariableAt.end() ? nullptr : it->second;
+            if (it == VariableAt.end()) return nullptr;
+            o = it->second;
         }
+        // Only elements: a lookup, a control value or an unknown name drawn there is none.
         return Item(*o) ? o : nullptr;
     }
 

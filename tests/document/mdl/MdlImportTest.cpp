@@ -242,6 +242,26 @@ TEST(MdlImport, TheSketchBecomesTheDiagram) {
     EXPECT_TRUE(ModelCheckReport(*views.Document->Simulation, ok).empty());
 }
 
+// A regression: an arrow to a valve whose variable is no element (a lookup, a control value,
+// a name without an equation) crashed the import.
+TEST(MdlImport, ArrowsToWhatIsNoElementArePassedOver) {
+    const std::string sketch = "\\\\\\---/// Sketch information\nV300\n*View 1\n"
+                               "10,1,x,100,100,40,20,8,3,0,0,0,0,0,0\n"
+                               "11,2,48,200,100,6,8,34,3,0,0,1,0,0,0\n"
+                               "10,3,t,200,120,40,20,40,3,0,0,-1,0,0,0\n"
+                               "1,4,1,2,0,0,0,0,0,64,0,-1--1--1,,1|(150,80)|\n"
+                               "1,5,3,1,0,0,0,0,0,64,0,-1--1--1,,1|(150,80)|\n"
+                               "1,6,9,1,0,0,0,0,0,64,0,-1--1--1,,1|(150,80)|\n";
+    for (const std::string t : {"t( (0,0), (1,1) ) ~~|", "FINAL TIME = 20 ~~|"}) {
+        SCOPED_TRACE(t);
+        const std::string control = t[0] == 'F' ? Control.substr(Control.find('\n') + 1) : Control;
+        TXmileImport imported =
+            ImportMdlText("x = 1 ~~|\n" + std::string(t) + "\n" + control + sketch, "a.mdl");
+        ASSERT_TRUE(imported.Document) << imported.Error;
+        EXPECT_EQ(DiagramOf(*imported.Document).Links.size(), 0u);
+    }
+}
+
 TEST(MdlImport, RandomNumbersComeWithAWarningAndWarningsGoWithAFailedImport) {
     TXmileImport random = ImportMdlText(Mdl("x = RANDOM UNIFORM(2, 5, 7) ~~|"), "r.mdl");
     ASSERT_TRUE(random.Document) << random.Error;
