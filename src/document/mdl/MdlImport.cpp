@@ -520,14 +520,16 @@ private:
                      std::move(otherwise), Binary("/", std::move(a[0]), std::move(a[1])));
             return true;
         }
+        if (f == "STEP" && RungeKutta) return HeldInput(node, out);
         if (f == "STEP") {
-            if (!RefuseUnderRungeKutta(f) || !args(2, 2)) return false;
+            if (!args(2, 2)) return false;
             Rewritten = true;
             out = If(Binary(">", TimePlus(), std::move(a[1])), std::move(a[0]), Number(0));
             return true;
         }
+        if (f == "PULSE" && RungeKutta) return HeldInput(node, out);
         if (f == "PULSE") {
-            if (!RefuseUnderRungeKutta(f) || !args(2, 2)) return false;
+            if (!args(2, 2)) return false;
             Rewritten = true;
             // A width of 0 is one time step.
             double width = 0;
@@ -662,25 +664,84 @@ private:
         return true;
     }
 
+    // STEP, PULSE and PULSE TRAIN under Runge-Kutta: Vensim holds them at each step's value,
+    // and our PULSETRAIN is evaluated as at the step's start in the stages between, so they
+    // are written with it, from fixed arguments. Vensim's window start - DT/2 < TIME <
+    // start + width - DT/2 is open at both ends; PULSETRAIN's [first, first + width) is taken a
+    // hair inside it, so that an end exactly on a step stays out as Vensim's strict comparison
+    // leaves it.
+    bool HeldInput(const TXmileNode& node, TNodePtr& out) {
+        const std::string f = MdlFunctionKey(node.Text);
+        const size_t n = f == "PULSE TRAIN" ? 4 : 2;
+        if (!Arity(f, node.Args.size(), n, n)) return false;
+        double v[4] = {0, 0, 0, 0};
+        for (size_t k = 0; k < n; ++k)
+            if (!ConstantValue(*node.Args[k], v[k]))
+                return Fail(TXmileFault::Refused,
+                            f + " with arguments that change, under Runge-Kutta integration");
+        const double hair = TimeStep * 1e-6;
+        const double shift = -TimeStep / 2 + hair;
+        Rewritten = true;
+        std::vector<TNodePtr> args;
+        auto call = [&](double first, double width, double interval, double last) {
+            for (double x : {first, width, interval, last})
+                args.push_back(Signed(x));
+            return Node(TXmileNode::Ours, "PULSETRAIN", std::move(args));
+        };
+        if (f == "STEP") {
+            out = Binary("*", Signed(v[0]), call(v[1] + shift, 1e300, 0, v[1] + shift));
+        } else if (f == "PULSE") {
+            const double width = v[1] == 0 ? TimeStep : v[1];
+            out = call(v[0] + shift, width - 2 * hair, 0, v[0] + shift);
+        } else {
+            if (PulseUnderWayAtEnd(v[0], v[1], v[2], v[3]))
+                return Fail(TXmileFault::Refused,
+                            "PULSE TRAIN with a pulse under way at its end time");
+            const std::string odd = LaterPulseOnAStep(v[0], std::max(v[1], TimeStep), v[2], v[3]);
+            if (!odd.empty()) return Fail(TXmileFault::Refused, "PULSE TRAIN with " + odd);
+            out = call(v[0] + shift, std::max(v[1], TimeStep) - 2 * hair, v[2], v[3] + shift);
+        }
+        return true;
+    }
+
+    // Vensim takes the train's later pulses as on from the step where they start exactly
+    // (a remainder of 0), the first one only after it: a later pulse starting exactly half a
+    // step before a step would tell the two apart. Overlapping pulses are on throughout.
+    std::string LaterPulseOnAStep(double start, double width, double between, double end) const {
+        if (between <= width) return {};
+        const double last = std::min(end, Records.Stop);
+        for (long k = 1; start + k * between <= last + TimeStep * 1e-6; ++k) {
+            if (k > 1000000) return "more than a million pulses, under Runge-Kutta integration";
+            const double steps = (start + k * between - TimeStep / 2 - Records.Start) / TimeStep;
+            if (std::fabs(steps - std::round(steps)) < 1e-6)
+                return "a pulse starting half a time step before a step, under Runge-Kutta "
+                       "integration";
+        }
+        return {};
+    }
+
+    // Whether a pulse of the train is on at its end time before the run ends, where Vensim's
+    // handling is not written down.
+    bool PulseUnderWayAtEnd(double start, double width, double between, double end) const {
+        const double w = std::max(width, TimeStep);
+        const double plus = end + TimeStep / 2;
+        const bool on =
+            plus > start && (between <= w || std::fmod(plus - start, between) < w - 1e-10);
+        return on && end < Records.Stop + TimeStep / 2;
+    }
+
     bool PulseTrain(const TXmileNode& node, TNodePtr& out) {
         const std::string f = "PULSE TRAIN";
+        if (RungeKutta) return HeldInput(node, out);
         std::vector<TNodePtr> a;
-        if (!RefuseUnderRungeKutta(f) || !Arity(f, node.Args.size(), 4, 4) ||
-            !TranslateArgs(node, a))
-            return false;
+        if (!Arity(f, node.Args.size(), 4, 4) || !TranslateArgs(node, a)) return false;
         // Whether a pulse still on at the end time is cut there is not written down: refuse
         // what would tell.
         double start = 0, width = 0, between = 0, end = 0;
         if (ConstantValue(*node.Args[0], start) && ConstantValue(*node.Args[1], width) &&
-            ConstantValue(*node.Args[2], between) && ConstantValue(*node.Args[3], end)) {
-            const double w = std::max(width, TimeStep);
-            const double plus = end + TimeStep / 2;
-            const bool on =
-                plus > start && (between <= w || std::fmod(plus - start, between) < w - 1e-10);
-            if (on && end < Records.Stop + TimeStep / 2)
-                return Fail(TXmileFault::Refused, "PULSE TRAIN with a pulse under way at its "
-                                                  "end time");
-        }
+            ConstantValue(*node.Args[2], between) && ConstantValue(*node.Args[3], end) &&
+            PulseUnderWayAtEnd(start, width, between, end))
+            return Fail(TXmileFault::Refused, "PULSE TRAIN with a pulse under way at its end time");
         Rewritten = true;
         std::vector<TNodePtr> width2, part;
         width2.push_back(std::move(a[1]));

@@ -39,8 +39,9 @@ struct TXmileExport {
 };
 
 // Writes the document as XMILE 1.0. What XMILE cannot hold (NPV, FV, PV, RANDOM, TODAY,
-// sketched and derived data) refuses the export, or with dropUnsupported is left out:
-// elements using such functions and every element depending on them, and the sketches.
+// PULSETRAIN under Runge-Kutta, sketched and derived data) refuses the export, or with
+// dropUnsupported is left out: elements using such functions and every element depending on them,
+// and the sketches.
 TXmileExport ExportXmile(TDataFile& document, bool dropUnsupported);
 
 // Writes text to fileName, replacing it only once the whole text is on disk. False with

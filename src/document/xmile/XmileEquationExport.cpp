@@ -265,6 +265,10 @@ private:
             out = XOperation("MOD", xlProduct, arg(0), arg(1));
             break;
         case sgvPULSETRAIN:
+            if (Context.RungeKutta()) {
+                Unsupported = "PULSETRAIN under Runge-Kutta integration";
+                return false;
+            }
             out = PulseTrain(f, a);
             break;
         default:

@@ -111,10 +111,14 @@ public:
     // A GRAPH call inside a larger equation becomes an auxiliary of its own: returns the
     // XMILE name to use in its place.
     virtual std::string GraphAuxiliary(const TEquationElement& graph) = 0;
+    // Whether the model integrates in Runge-Kutta stages, where our pulse trains stay at the
+    // step's value and an XMILE expression of TIME would not.
+    virtual bool RungeKutta() const { return false; }
 };
 
 // Our parsed equation -> XMILE text. unsupported receives the name of the first built-in
-// without an XMILE counterpart (NPV, FV, PV, RANDOM, TODAY) and the result is then false.
+// without an XMILE counterpart (NPV, FV, PV, RANDOM, TODAY; PULSETRAIN under Runge-Kutta)
+// and the result is then false.
 bool EquationToXmile(const TEquationElement& root, TXmileExportContext& context, std::string& text,
                      std::string& unsupported);
 

@@ -64,6 +64,8 @@ public:
         return XmileEquationName(name) + "(" + aux.Equation + ")";
     }
 
+    bool RungeKutta() const override { return Model.Method != imEuler; }
+
 private:
     bool Fail(TXmileFault fault, const std::string& message) {
         Result.Fault = fault;

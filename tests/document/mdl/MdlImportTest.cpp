@@ -72,8 +72,15 @@ std::vector<TBadCase> BadCases() {
          "Element \"x\": DELAY FIXED with a delay time that is not a constant"},
         {Mdl("x = PULSE TRAIN(1, 1, 5, 11) ~~|"), F::Refused,
          "Element \"x\": PULSE TRAIN with a pulse under way at its end time"},
-        {Mdl("x = STEP(1, 3) ~~|", "15:0,0,0,5,0,0"), F::Refused,
-         "Element \"x\": STEP under Runge-Kutta integration"},
+        {Mdl("x = STEP(1, Time) ~~|", "15:0,0,0,5,0,0"), F::Refused,
+         "Element \"x\": STEP with arguments that change, under Runge-Kutta integration"},
+        {Mdl("x = RAMP(1, 3, 5) ~~|", "15:0,0,0,3,0,0"), F::Refused,
+         "Element \"x\": RAMP under Runge-Kutta integration"},
+        {Mdl("x = PULSE TRAIN(1, 1, 5, 11) ~~|", "15:0,0,0,5,0,0"), F::Refused,
+         "Element \"x\": PULSE TRAIN with a pulse under way at its end time"},
+        {Mdl("x = PULSE TRAIN(1.5, 0.5, 2, 10) ~~|", "15:0,0,0,5,0,0"), F::Refused,
+         "Element \"x\": PULSE TRAIN with a pulse starting half a time step before a step, "
+         "under Runge-Kutta integration"},
         {Mdl("x = 1 ~~|", "15:0,0,0,1,0,0"), F::Refused,
          "the integration method RK4 Auto (steps of varying size)"},
         {Mdl("x = 1 ~~|", "15:0,0,0,4,0,0"), F::Refused,
@@ -155,6 +162,14 @@ TEST(MdlImport, EveryGoldenModelExportedAsXmileAndReadBackRunsTheSame) {
         TRunValues before = RunModel(*imported.Document);
 
         TXmileExport exported = ExportXmile(*imported.Document, false);
+        // Inputs held through Runge-Kutta stages have no XMILE form: refused, never changed.
+        if (file.parent_path().filename() == "mdl_rk4_inputs") {
+            EXPECT_EQ(exported.Fault, TXmileFault::Refused);
+            EXPECT_EQ(exported.Error, "Not exported: XMILE has no counterpart for inflow (uses "
+                                      "PULSETRAIN under Runge-Kutta integration), Level (depends "
+                                      "on inflow), outflow (depends on Level).");
+            continue;
+        }
         ASSERT_EQ(exported.Fault, TXmileFault::None) << exported.Error;
         TXmileImport again = ImportXmileText(exported.Text, "back.xmile");
         ASSERT_TRUE(again.Document) << again.Error;
