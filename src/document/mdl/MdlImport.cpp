@@ -270,9 +270,11 @@ private:
             Records.Method = "Euler";
             return true;
         case 3:
-            Records.Method = "RK2";
-            RungeKutta = true;
-            return true;
+            // Vensim's second order goes through the middle of the step (the midpoint method);
+            // ours averages the rates at the step's start and end (Heun's): they differ on any
+            // model that is not linear.
+            return Fail(TXmileFault::Refused, "the integration method RK2 (Vensim's midpoint "
+                                              "method, where Quorvane's RK2 is Heun's)");
         case 5:
             Records.Method = "RK4";
             RungeKutta = true;

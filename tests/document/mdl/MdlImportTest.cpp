@@ -74,7 +74,7 @@ std::vector<TBadCase> BadCases() {
          "Element \"x\": PULSE TRAIN with a pulse under way at its end time"},
         {Mdl("x = STEP(1, Time) ~~|", "15:0,0,0,5,0,0"), F::Refused,
          "Element \"x\": STEP with arguments that change, under Runge-Kutta integration"},
-        {Mdl("x = RAMP(1, 3, 5) ~~|", "15:0,0,0,3,0,0"), F::Refused,
+        {Mdl("x = RAMP(1, 3, 5) ~~|", "15:0,0,0,5,0,0"), F::Refused,
          "Element \"x\": RAMP under Runge-Kutta integration"},
         {Mdl("x = PULSE TRAIN(1, 1, 5, 11) ~~|", "15:0,0,0,5,0,0"), F::Refused,
          "Element \"x\": PULSE TRAIN with a pulse under way at its end time"},
@@ -83,6 +83,9 @@ std::vector<TBadCase> BadCases() {
          "under Runge-Kutta integration"},
         {Mdl("x = 1 ~~|", "15:0,0,0,1,0,0"), F::Refused,
          "the integration method RK4 Auto (steps of varying size)"},
+        {Mdl("x = 1 ~~|", "15:0,0,0,3,0,0"), F::Refused,
+         "the integration method RK2 (Vensim's midpoint method, where Quorvane's RK2 is "
+         "Heun's)"},
         {Mdl("x = 1 ~~|", "15:0,0,0,4,0,0"), F::Refused,
          "the integration method RK2 Auto (steps of varying size)"},
         {Mdl("x = 1 ~~|", "15:0,0,0,2,0,0"), F::Refused, "the integration method Difference"},
