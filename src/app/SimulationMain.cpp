@@ -370,8 +370,13 @@ void TSimulationMainForm::BuildToolBars() {
     ComboBoxZoom->setToolTip("Zoom Level");
     ComboBoxZoom->setAccessibleName("Zoom Level");
     ComboBoxZoom->setInsertPolicy(QComboBox::NoInsert);
+    // Completing "5" to "50%" would apply a zoom nobody typed.
+    ComboBoxZoom->setCompleter(nullptr);
     ComboBoxZoom->lineEdit()->setValidator(
         new QRegularExpressionValidator(QRegularExpression("[0-9]*%?"), ComboBoxZoom));
+    // The box keeps the keyboard focus and hands keys to its line edit directly, past any
+    // filter there: Enter and Escape are caught on the box itself.
+    ComboBoxZoom->installEventFilter(this);
     ComboBoxZoom->lineEdit()->installEventFilter(this);
     connect(ComboBoxZoom, &QComboBox::textActivated, this,
             [this](const QString&) { RunGuarded([this] { ZoomEntered(); }, this); });
@@ -583,7 +588,7 @@ bool TSimulationMainForm::event(QEvent* event) {
 }
 
 bool TSimulationMainForm::eventFilter(QObject* watched, QEvent* event) {
-    if (ComboBoxZoom && watched == ComboBoxZoom->lineEdit()) {
+    if (ComboBoxZoom && (watched == ComboBoxZoom || watched == ComboBoxZoom->lineEdit())) {
         if (event->type() == QEvent::FocusIn) ZoomText = ComboBoxZoom->currentText();
         if (event->type() == QEvent::KeyPress) {
             auto* key = static_cast<QKeyEvent*>(event);

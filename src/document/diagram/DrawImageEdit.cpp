@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cctype>
 #include <climits>
+#include <cmath>
 
 // ---------------------------------------------------------------------------------------------
 // Creation
@@ -183,38 +184,26 @@ TDrawRect TDrawImage::GetContentRect() const {
     return result;
 }
 
-namespace {
-
-// Scroll positions come from files that may be damaged: sums are made in 64 bits and
-// clamped back into the 32-bit range.
-int32_t ClampedSum(int64_t a, int64_t b) {
-    return static_cast<int32_t>(std::clamp<int64_t>(a + b, INT32_MIN, INT32_MAX));
-}
-
-} // namespace
-
 float TDrawImage::SetZoom(float percent) {
-    const int32_t width = Surface ? Surface->Width() : ViewWidth;
-    const int32_t height = Surface ? Surface->Height() : ViewHeight;
-    const int64_t cx =
-        VisibleArea.Left + (static_cast<int64_t>(VisibleArea.Right) - VisibleArea.Left) / 2;
-    const int64_t cy =
-        VisibleArea.Top + (static_cast<int64_t>(VisibleArea.Bottom) - VisibleArea.Top) / 2;
+    const double width = Surface ? Surface->Width() : ViewWidth;
+    const double height = Surface ? Surface->Height() : ViewHeight;
+    // The drawing point at the centre of the view stays there. Scroll positions are pixels at
+    // the zoom they were set for, so the centre is found from them exactly rather than from
+    // the truncated visible area of the last paint.
+    const double before = Zoom > 0 && std::isfinite(Zoom) ? Zoom / 100 : Scale > 0 ? Scale : 1;
+    const double cx = (static_cast<double>(ScrollX) + width / 2) / before;
+    const double cy = (static_cast<double>(ScrollY) + height / 2) / before;
     Zoom = percent >= 13 ? percent : 13;
     const double s = Zoom / 100;
-    const int64_t left = TruncToInt(ScrollX / s), top = TruncToInt(ScrollY / s);
-    const int64_t right = TruncToInt((static_cast<double>(ScrollX) + width) / s);
-    const int64_t bottom = TruncToInt((static_cast<double>(ScrollY) + height) / s);
-    const int64_t dx = cx - (left + (right - left) / 2);
-    const int64_t dy = cy - (top + (bottom - top) / 2);
-    ScrollX = ClampedSum(ScrollX, TruncToInt(static_cast<double>(dx) * s));
-    ScrollY = ClampedSum(ScrollY, TruncToInt(static_cast<double>(dy) * s));
-    if (left + dx < Extent.Left)
-        ScrollX =
-            ClampedSum(ScrollX, TruncToInt((static_cast<double>(Extent.Left) - (left + dx)) * s));
-    if (top + dy < Extent.Top)
-        ScrollY =
-            ClampedSum(ScrollY, TruncToInt((static_cast<double>(Extent.Top) - (top + dy)) * s));
+    // A damaged file's scroll position stays within the 32-bit range.
+    auto scroll = [](double centre, double s, double size) {
+        const double position = std::round(centre * s - size / 2);
+        if (std::isnan(position)) return int32_t{0};
+        return static_cast<int32_t>(
+            std::clamp(position, static_cast<double>(INT32_MIN), static_cast<double>(INT32_MAX)));
+    };
+    ScrollX = scroll(cx, s, width);
+    ScrollY = scroll(cy, s, height);
     return Zoom;
 }
 
