@@ -125,8 +125,11 @@ void TSimulationMainForm::TimerSimulationTimer() {
     clock.start();
     if (simulation->AtStart) {
         if (!simulation->CheckModel()) {
-            // Editing stays locked until Stop/Reset.
+            // A run that never started has nothing to keep: back to the state of reset, as
+            // after a refused Run Step, before the user is told.
             RunningToEnd = false;
+            simulation->Paused = false;
+            LockEditing(false);
             UpdateTimeBar();
             ShowError(EquationErrorsMessage, this);
             return;

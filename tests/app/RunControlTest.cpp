@@ -137,23 +137,48 @@ TEST_F(MainFormTest, StopResetKeepsAFinishedRunOnly) {
     EXPECT_GT(KeptRuns(image), before);
 }
 
-TEST_F(MainFormTest, EquationErrorsStopTheRunBeforeItsFirstStep) {
+TEST_F(MainFormTest, ARunRefusedForEquationErrorsLeavesTheStateOfReset) {
     Start();
     Form->LoadModel(
         Q(WriteModel("broken.qvf", [](TModelBuilder& model) { model.Variable("Broken", "1 +"); })),
         false);
     Form->ErrorLog->hide();
-    Form->Run();
-    Form->TimerSimulationTimer();
-    EXPECT_EQ(TakeMessages(), QStringList{"There are errors in equations, cannot simulate"});
-    EXPECT_FALSE(Form->TimerSimulation->isActive());
-    EXPECT_TRUE(Simulation().AtStart);
-    EXPECT_FALSE(Form->ActionNew->isEnabled()) << "locked until Stop/Reset";
-    Form->RunStep();
-    EXPECT_EQ(TakeMessages(), QStringList{"There are errors in equations, cannot simulate"});
-    EXPECT_FALSE(Simulation().Paused);
-    Form->StopReset();
-    EXPECT_TRUE(Form->ActionNew->isEnabled());
+    // Everything a user can see of the run state: the run, the lock and what may be pressed.
+    auto state = [&] {
+        QStringList seen;
+        seen << QString("at start %1, paused %2, timer %3, locked %4")
+                    .arg(Simulation().AtStart)
+                    .arg(Simulation().Paused)
+                    .arg(Form->TimerSimulation->isActive())
+                    .arg(Form->EditingLocked);
+        for (QAction* action : {Form->ActionNew, Form->ActionOpen, Form->ActionSave,
+                                Form->ActionSaveAs, Form->ActionSelectAll, Form->ActionUndo})
+            seen << action->objectName() + (action->isEnabled() ? " on" : " off");
+        for (QToolButton* button : Form->ToolButtons)
+            seen << button->objectName() + (button->isEnabled() ? " on" : " off");
+        for (QToolButton* button : {Form->ToolButtonPlay, Form->ToolButtonPlayStep,
+                                    Form->ToolButtonPause, Form->ToolButtonStepBack})
+            seen << button->objectName() + (button->isEnabled() ? " on" : " off") +
+                        (button->isChecked() ? " pressed" : "");
+        return seen;
+    };
+    const QStringList reset = state();
+    ASSERT_TRUE(reset.contains("ActionNew on"));
+    struct TCase {
+        const char* Name;
+        std::function<void()> Press;
+    } cases[] = {{"Run",
+                  [&] {
+                      Form->ToolButtonPlay->click();
+                      Form->TimerSimulationTimer();
+                  }},
+                 {"Run Step", [&] { Form->ToolButtonPlayStep->click(); }}};
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        c.Press();
+        EXPECT_EQ(TakeMessages(), QStringList{"There are errors in equations, cannot simulate"});
+        EXPECT_EQ(state(), reset);
+    }
 }
 
 TEST_F(MainFormTest, EvaluationWarningsOfARunAppearAsWarningBoxes) {

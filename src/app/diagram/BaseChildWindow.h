@@ -27,8 +27,7 @@ public:
     virtual void SetActionState(int code, bool enabled, bool visible) = 0;
     // Whether the diagram may be edited now (no run, or the run is paused).
     virtual bool EditingAllowed() const = 0;
-    // A run has locked the model until Stop/Reset (even when paused, or when it never began
-    // because of equation errors).
+    // A run has locked the model until Stop/Reset (even when paused).
     virtual bool RunLocksEditing() const { return false; }
 };
 
