@@ -400,12 +400,15 @@ bool TSimulationObject::CheckModel() {
             ErrorList.push_back(v->Name + " has equation errors");
             continue;
         }
+        // One line per element, however many of its links are unused: the log lists each
+        // message once.
         for (TDependency* d : v->Dependencies) {
             if (d->IsInformationLink() && !d->Used) {
                 ok = false;
                 ErrorList.push_back(v->Name +
                                     " has links which have not been used in the variable's "
                                     "equation");
+                break;
             }
         }
     }
