@@ -36,7 +36,7 @@ TEST(CliXmile, CommandsGiveTheirStatusAndMessages) {
     const std::string xmile = (folder.Path / "out.xmile").string();
     const std::string mdl = (SourceFolder() / "tests/golden/mdl_population/model.mdl").string();
     const std::string refusedMdl = (folder.Path / "refused.mdl").string();
-    WriteWholeFile(refusedMdl, "{UTF-8}\nx = DELAY N(Time, 4, 0, 3) ~~|\nINITIAL TIME = 0 ~~|\n"
+    WriteWholeFile(refusedMdl, "{UTF-8}\nx = GAME(Time) ~~|\nINITIAL TIME = 0 ~~|\n"
                                "FINAL TIME = 9 ~~|\nTIME STEP = 1 ~~|\n");
     struct TCase {
         std::vector<std::string> Args;
@@ -49,10 +49,10 @@ TEST(CliXmile, CommandsGiveTheirStatusAndMessages) {
         {{"import", mdl, out}, 0, "", true},
         {{"import", refusedMdl, out},
          1,
-         "Not imported: Element \"x\": the function DELAY N cannot be represented exactly in "
+         "Not imported: Element \"x\": the function GAME cannot be represented exactly in "
          "Quorvane.\n",
          false},
-        {{"run", refusedMdl}, 1, "Not imported: Element \"x\": the function DELAY N", false},
+        {{"run", refusedMdl}, 1, "Not imported: Element \"x\": the function GAME", false},
         {{"import", mdl, refusedMdl},
          2,
          "quorvane-cli: import writes a Quorvane model (.qvf), not ",

@@ -485,6 +485,24 @@ private:
         auto args = [&](size_t low, size_t high) {
             return Arity(f, n, low, high) && TranslateArgs(node, a);
         };
+        if (f == "DELAY N" || f == "SMOOTH N") {
+            // (input, time, initial, order): a chain of order stages, each taking its share of
+            // the time. The order is fixed for the run, as Vensim requires.
+            double order = 0;
+            if (!args(4, 4)) return false;
+            if (!ConstantValue(*node.Args[3], order) || !(order >= 1) ||
+                order > XmileMaxExpansionOrder || order != std::floor(order))
+                return Fail(TXmileFault::Refused,
+                            f + " with an order that is not a whole number from 1 to " +
+                                std::to_string(XmileMaxExpansionOrder));
+            std::vector<TNodePtr> call;
+            call.push_back(std::move(a[0]));
+            call.push_back(std::move(a[1]));
+            call.push_back(Number(order));
+            call.push_back(std::move(a[2]));
+            out = Call(f == "DELAY N" ? "DELAYN" : "SMTHN", std::move(call));
+            return true;
+        }
         if (f == "IF THEN ELSE") {
             if (!args(3, 3)) return false;
             out = If(std::move(a[0]), std::move(a[1]), std::move(a[2]));
@@ -929,7 +947,7 @@ private:
         if (node.Kind == TXmileNode::Name) keys.insert(XmileNameKey(node.Text));
         if (direct && node.Kind == TXmileNode::Call &&
             (node.Text == "SMTH1" || node.Text == "SMTH3" || node.Text == "DELAY1" ||
-             node.Text == "DELAY3"))
+             node.Text == "DELAY3" || node.Text == "SMTHN" || node.Text == "DELAYN"))
             return;
         for (const auto& arg : node.Args)
             NamesUsed(*arg, keys, direct);

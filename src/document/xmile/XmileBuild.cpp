@@ -380,25 +380,36 @@ TVariableObject* TXmileBuilder::NewElement(uint8_t kind, const std::string& base
 
 std::string TXmileBuilder::Expand(const std::string& function,
                                   const std::vector<TEquationPiece>& args,
-                                  const std::vector<std::set<std::string>>& argsUse,
+                                  const std::vector<std::set<std::string>>& argsUse, int order,
                                   std::string& error) {
     TVariableObject* owner = Translating;
-    if (!owner || args.size() < 2) {
+    // The N forms carry their order as the third parameter, the initial value after it.
+    const size_t initialAt = function == "SMTHN" || function == "DELAYN" ? 3 : 2;
+    if (!owner || args.size() < 2 || args.size() != argsUse.size() || order < 1 ||
+        order > XmileMaxExpansionOrder) {
         error = function + " cannot be expanded here";
         return std::string();
     }
+    if (ExpandedStages > XmileMaxExpandedStages - order) {
+        error = "the smooth and delay functions would need more than " +
+                std::to_string(XmileMaxExpandedStages) + " resources";
+        return std::string();
+    }
+    ExpandedStages += order;
     ++GroupCount;
-    const bool smooth = function == "SMTH1" || function == "SMTH3";
-    const int stages = function == "SMTH3" || function == "DELAY3" ? 3 : 1;
+    const bool smooth = function == "SMTH1" || function == "SMTH3" || function == "SMTHN";
+    const int stages = order;
     std::string base = owner->Name + (smooth ? " smooth" : " delay");
     const int count = ++Expansions[base];
     if (count > 1) base += " " + std::to_string(count);
 
     const TEquationPiece& input = args[0];
-    const TEquationPiece& initial = args.size() > 2 ? args[2] : args[0];
-    const std::set<std::string>& initialUse = args.size() > 2 ? argsUse[2] : argsUse[0];
+    const bool hasInitial = args.size() > initialAt;
+    const TEquationPiece& initial = hasInitial ? args[initialAt] : args[0];
+    const std::set<std::string>& initialUse = hasInitial ? argsUse[initialAt] : argsUse[0];
     const TEquationPiece stageTime =
-        stages == 1 ? args[1] : EquationOperation("/", args[1], TEquationPiece{"3"});
+        stages == 1 ? args[1]
+                    : EquationOperation("/", args[1], TEquationPiece{std::to_string(stages)});
     const std::string notes = "Part of " + function + " in the equation of " + owner->Name +
                               ", expanded on import from " + Records.Source + ".";
     auto unite = [](std::set<std::string> a, const std::set<std::string>& b) {
@@ -451,16 +462,18 @@ std::string TXmileBuilder::Expand(const std::string& function,
         }
         result = feed;
     }
-    std::string how = function + "(" + args[0].Text + ", " + args[1].Text +
-                      (args.size() > 2 ? ", " + args[2].Text : std::string()) +
-                      ") is computed by the resource" + (stages > 1 ? "s " : " ");
+    std::string how = function + "(";
+    for (size_t a = 0; a < args.size(); ++a)
+        how += (a == 0 ? "" : ", ") + args[a].Text;
+    how += std::string(") is computed by the resource") + (stages > 1 ? "s " : " ");
     for (size_t r = 0; r < resources.size(); ++r)
         how += (r == 0 ? "" : r + 1 == resources.size() ? " and " : ", ") + resources[r]->Name;
+    const std::string share = stages == 3 ? "a third" : "1/" + std::to_string(stages);
     if (smooth)
-        how += stages > 1 ? ", each moving toward the one before it in a third of the time"
+        how += stages > 1 ? ", each moving toward the one before it in " + share + " of the time"
                           : ", which moves toward the input";
     else
-        how += stages > 1 ? ", which pass the input on, each in a third of the time"
+        how += stages > 1 ? ", which pass the input on, each in " + share + " of the time"
                           : ", which passes the input on";
     how += " (expanded on import from " + Records.Source + ").";
     owner->Notes += (owner->Notes.empty() ? "" : "\r\n") + how;

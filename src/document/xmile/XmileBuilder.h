@@ -26,7 +26,7 @@ public:
 
     std::string Identifier(std::string_view xmileName) override;
     std::string Expand(const std::string& function, const std::vector<TEquationPiece>& args,
-                       const std::vector<std::set<std::string>>& argsUse,
+                       const std::vector<std::set<std::string>>& argsUse, int order,
                        std::string& error) override;
     const TXmileGraph* NamedGraph(std::string_view name) override;
     const TXmileGraph* FindNamedGraph(std::string_view name) const;
@@ -72,6 +72,7 @@ private:
     std::map<std::string, int> Expansions;  // per name they are given, how many so far
     std::map<TVariableObject*, int> Groups; // the elements of one expansion share a number
     int GroupCount = 0;
+    int ExpandedStages = 0;
     size_t GraphPointsCopied = 0;
     bool GraphCopiesTooMany = false;
 };

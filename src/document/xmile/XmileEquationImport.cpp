@@ -330,12 +330,12 @@ private:
             out = Atom(f == "DT" ? "TIMESTEP" : f);
             return true;
         }
-        if (IsOneOf(f, {"SMTH1", "SMTH3", "DELAY1", "DELAY3"}))
+        if (IsOneOf(f, {"SMTH1", "SMTH3", "DELAY1", "DELAY3", "SMTHN", "DELAYN"}))
             return PrintExpansion(node, used, out);
         if (IsOneOf(f, {"NORMAL",   "UNIFORM",    "RANDOM",  "POISSON", "LOGNORMAL", "EXPRND",
                         "BINOMIAL", "TRIANGULAR", "WEIBULL", "BETA",    "GAMMA",     "NEGBINOMIAL",
-                        "PARETO",   "GAMMALN",    "DELAYN",  "SMTHN",   "FORCST",    "SIZE",
-                        "SUM",      "MEAN",       "STDDEV",  "RANK",    "PROD"}))
+                        "PARETO",   "GAMMALN",    "FORCST",  "SIZE",    "SUM",       "MEAN",
+                        "STDDEV",   "RANK",       "PROD"}))
             return Fail(TXmileFault::Refused, "the function " + f);
         if (f == "PREVIOUS" || f == "TREND") return PrintRecall(node, used, out);
 
@@ -458,7 +458,19 @@ private:
     }
 
     bool PrintExpansion(const TXmileNode& node, std::set<std::string>& used, TPrinted& out) {
-        if (!Arity(node, 2, 3)) return false;
+        const bool any = node.Text == "SMTHN" || node.Text == "DELAYN";
+        if (!Arity(node, any ? 3 : 2, any ? 4 : 3)) return false;
+        int order = node.Text == "SMTH3" || node.Text == "DELAY3" ? 3 : 1;
+        if (any) {
+            // The order sets how many resources there are: a whole number, fixed for the run.
+            const TXmileNode& n = *node.Args[2];
+            if (n.Kind != TXmileNode::Number || !(n.Value >= 1) ||
+                n.Value > XmileMaxExpansionOrder || n.Value != std::floor(n.Value))
+                return Fail(TXmileFault::Refused,
+                            node.Text + " with an order that is not a whole number from 1 to " +
+                                std::to_string(XmileMaxExpansionOrder));
+            order = static_cast<int>(n.Value);
+        }
         std::vector<TEquationPiece> args;
         std::vector<std::set<std::string>> argsUse;
         for (const auto& arg : node.Args) {
@@ -469,7 +481,7 @@ private:
             argsUse.push_back(std::move(argUse));
         }
         std::string error;
-        const std::string identifier = Context.Expand(node.Text, args, argsUse, error);
+        const std::string identifier = Context.Expand(node.Text, args, argsUse, order, error);
         if (identifier.empty()) return Fail(TXmileFault::Invalid, error);
         used.insert(Lower(identifier));
         out = Atom(identifier);

@@ -21,6 +21,9 @@ inline constexpr int XmileMaxNesting = 100;
 // Long chains (a + b + c ...) nest too, without brackets.
 inline constexpr int XmileMaxTreeHeight = 400;
 inline constexpr size_t XmileMaxEquationLength = 65536;
+// The highest order of SMTHN and DELAYN, and the most stages all expansions of one model hold.
+inline constexpr int XmileMaxExpansionOrder = 100;
+inline constexpr int XmileMaxExpandedStages = 100000;
 
 // One node of an expression tree: XMILE's as parsed, or ours on the way to text.
 struct TXmileNode {
@@ -88,11 +91,12 @@ public:
     virtual ~TXmileImportContext() = default;
     // Our identifier of the element with that XMILE name, or empty when there is none.
     virtual std::string Identifier(std::string_view xmileName) = 0;
-    // Builds the resources and flows of SMTH1, SMTH3, DELAY1 or DELAY3 with these parameter
-    // texts (in our language) and the identifiers each uses; returns the identifier of the
-    // element that carries the function's value, or empty with error set.
+    // Builds the resources and flows of SMTH1, SMTH3, DELAY1, DELAY3, SMTHN or DELAYN (order
+    // stages; the N forms' third parameter is the order) with these parameter texts (in our
+    // language) and the identifiers each uses; returns the identifier of the element that
+    // carries the function's value, or empty with error set.
     virtual std::string Expand(const std::string& function, const std::vector<TEquationPiece>& args,
-                               const std::vector<std::set<std::string>>& argsUse,
+                               const std::vector<std::set<std::string>>& argsUse, int order,
                                std::string& error) = 0;
     // The graphical function that name(x) or LOOKUP(name, x) applies: a named one, or an
     // element's own; none when the name has none.
