@@ -15,8 +15,9 @@ function(qv_library name)
   target_link_libraries(${name} PUBLIC ${ARGN})
 endfunction()
 
-# core: the C++ standard library only.
-qv_library(core)
+# core: the C++ standard library only (analyses run on its threads).
+find_package(Threads REQUIRED)
+qv_library(core Threads::Threads)
 set_source_files_properties(${PROJECT_SOURCE_DIR}/src/core/support/Version.cpp
   PROPERTIES COMPILE_DEFINITIONS QV_VERSION="${PROJECT_VERSION}")
 
@@ -44,6 +45,11 @@ if(NOT QV_FUZZ)
   # Each layer includes only from the layers below it.
   add_test(NAME LayerIncludes
     COMMAND ${CMAKE_COMMAND} -DROOT=${PROJECT_SOURCE_DIR}/src -P ${PROJECT_SOURCE_DIR}/cmake/CheckLayers.cmake)
+  # Analysis workers run at the same time: nothing writable in core is shared between threads
+  # beyond a short list with reasons.
+  add_test(NAME CoreSharedState
+    COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${CMAKE_OBJDUMP} -DLIBRARY=$<TARGET_FILE:core>
+      -P ${PROJECT_SOURCE_DIR}/cmake/CheckSharedState.cmake)
 endif()
 
 # Every fuzz target is also linked to a small replay main so that ctest replays

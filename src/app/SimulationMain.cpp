@@ -8,6 +8,7 @@
 #include "app/TimeBar.h"
 #include "app/TimeSettings.h"
 #include "app/Utilities.h"
+#include "app/analysis/SensitivityResults.h"
 #include "app/diagram/MainView.h"
 #include "app/dialogs/GraphOptions.h"
 #include "app/print/PrintCommands.h"
@@ -99,6 +100,8 @@ TSimulationMainForm::TSimulationMainForm(const QString& commandLine, QWidget* pa
 
 TSimulationMainForm::~TSimulationMainForm() {
     SetNotifier(nullptr);
+    // The window goes after this form's members: it must not keep the analysis it shows.
+    if (SensitivityResults) SensitivityResults->SetSession(nullptr);
     TimerSimulation->stop();
     MainView->SetDocument(nullptr);
     Document.reset();
@@ -199,6 +202,13 @@ void TSimulationMainForm::BuildActions() {
         MakeAction("ActionRunToEnd", "Run to &End",
                    "Run to End|Computes the rest of the run at full speed and shows its end",
                    QKeySequence(Qt::Key_F9));
+    ActionSensitivitySetUp = MakeAction("ActionSensitivitySetUp", "Sensitivity &Set-Up...",
+                                        "Sensitivity Set-Up|The constants that vary, and how");
+    ActionRunSensitivity = MakeAction("ActionRunSensitivity", "&Run Sensitivity",
+                                      "Run Sensitivity|Many runs with the constants varied");
+    ActionSensitivityResults =
+        MakeAction("ActionSensitivityResults", "Sensitivity Res&ults",
+                   "Sensitivity Results|The bands of the last sensitivity runs");
     ActionHelp = MakeAction("ActionHelp", "&Help", "Help|The user guide",
                             QKeySequence(QKeySequence::HelpContents));
     ActionSupport = MakeAction("ActionSupport", "&Support", "");
@@ -285,6 +295,9 @@ void TSimulationMainForm::BuildActions() {
         auto run = command;
         connect(action, &QAction::triggered, this, [this, run] { RunButtonCommand(run); });
     }
+    Connect(ActionSensitivitySetUp, &TSimulationMainForm::ShowSensitivitySetUp);
+    Connect(ActionRunSensitivity, &TSimulationMainForm::RunSensitivity);
+    Connect(ActionSensitivityResults, &TSimulationMainForm::ShowSensitivityResults);
     Connect(ActionHelp, &TSimulationMainForm::ShowHelp);
     Connect(ActionSupport, &TSimulationMainForm::ShowSupport);
     Connect(ActionAbout, &TSimulationMainForm::ShowAbout);
@@ -327,6 +340,10 @@ void TSimulationMainForm::BuildMenus() {
     run->addAction(ActionStopReset);
 
     menuBar()->addMenu("&Settings")->addAction(ActionTimeSettings);
+
+    QMenu* analysis = menuBar()->addMenu("&Analysis");
+    analysis->setObjectName("MenuAnalysis");
+    analysis->addActions({ActionSensitivitySetUp, ActionRunSensitivity, ActionSensitivityResults});
 
     QMenu* help = menuBar()->addMenu("&Help");
     help->addAction(ActionHelp);

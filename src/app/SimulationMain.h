@@ -19,6 +19,8 @@ class QTimer;
 class QToolButton;
 class TDataFile;
 class TFormMainView;
+class TFormSensitivityResults;
+struct TSensitivitySession;
 class TFormModelErrors;
 class TFormSupport;
 class TFormTimeSettings;
@@ -86,6 +88,11 @@ public:
     // Makes a recovered copy the open document.
     void InstallRecovered(std::unique_ptr<TDataFile> document);
 
+    // The Analysis menu: the set-up, the runs on worker threads and their results.
+    void ShowSensitivitySetUp();
+    void RunSensitivity();
+    void ShowSensitivityResults();
+
     // The error log's commands.
     void ShowErrorLog();
 
@@ -120,6 +127,9 @@ public:
     THelpWindow* HelpWindow = nullptr;
     TFormSupport* SupportWindow = nullptr;
     std::unique_ptr<TRecovery> Recovery;
+    // The last analysis and its window (made when first needed).
+    std::unique_ptr<TSensitivitySession> Sensitivity;
+    TFormSensitivityResults* SensitivityResults = nullptr;
     TTimeBar* TimeBar = nullptr;
     QTimer* TimerSimulation = nullptr;
     QTimer* TimerStartUp = nullptr;
@@ -162,6 +172,9 @@ public:
     QAction* ActionRunStep = nullptr;
     QAction* ActionRun = nullptr;
     QAction* ActionRunToEnd = nullptr;
+    QAction* ActionSensitivitySetUp = nullptr;
+    QAction* ActionRunSensitivity = nullptr;
+    QAction* ActionSensitivityResults = nullptr;
     QAction* ActionHelp = nullptr;
     QAction* ActionSupport = nullptr;
     QAction* ActionAbout = nullptr;

@@ -2,10 +2,12 @@
 #include "cli/Cli.h"
 #include "cli/CliCommands.h"
 
+#include "core/analysis/Sensitivity.h"
 #include "core/support/NumberFormat.h"
 #include "document/model/DataFile.h"
 
 #include <charconv>
+#include <cstdint>
 #include <ostream>
 
 namespace {
@@ -23,6 +25,7 @@ struct TCommand {
 // make-examples is for us: it rewrites examples/ when the file format moves.
 const TCommand Commands[] = {
     {"run", CommandRun, 1, 1, nullptr},
+    {"sensitivity", CommandSensitivity, 1, 1, nullptr},
     {"check", CommandCheck, 1, 1, nullptr},
     {"info", CommandInfo, 1, 1, nullptr},
     {"upgrade", CommandUpgrade, 1, 2, nullptr},
@@ -40,22 +43,51 @@ const TCommand* FindCommand(const std::string& name) {
     return nullptr;
 }
 
-enum TOptionId { opCsv, opMaxSteps, opZoom, opRun, opDropUnsupported };
+enum TOptionId {
+    opCsv,
+    opMaxSteps,
+    opSet,
+    opZoom,
+    opRun,
+    opDropUnsupported,
+    opRuns,
+    opSeed,
+    opJobs,
+    opMethod,
+    opVary,
+    opOutput,
+    opRunsCsv,
+    opPlot,
+};
 
 struct TOption {
     TOptionId Id;
     const char* Name;
-    bool TakesValue; // as "--name VALUE" or "--name=VALUE"
-    const char* Owner;
+    bool TakesValue;   // as "--name VALUE" or "--name=VALUE"
+    const char* Owner; // the commands that take it, separated by blanks
 };
 
 const TOption Options[] = {
-    {opCsv, "--csv", true, "run"},
+    {opCsv, "--csv", true, "run sensitivity"},
     {opZoom, "--zoom", true, "render"},
-    {opMaxSteps, "--max-steps", true, "run"},
+    {opMaxSteps, "--max-steps", true, "run sensitivity"},
+    {opSet, "--set", true, "run"},
     {opRun, "--run", false, "render"},
     {opDropUnsupported, "--drop-unsupported", false, "export"},
+    {opRuns, "--runs", true, "sensitivity"},
+    {opSeed, "--seed", true, "sensitivity"},
+    {opJobs, "--jobs", true, "sensitivity"},
+    {opMethod, "--method", true, "sensitivity"},
+    {opVary, "--vary", true, "sensitivity"},
+    {opOutput, "--output", true, "sensitivity"},
+    {opRunsCsv, "--runs-csv", true, "sensitivity"},
+    {opPlot, "--plot", true, "sensitivity"},
 };
+
+bool OwnedBy(const TOption& option, const std::string& command) {
+    const std::string owners = std::string(" ") + option.Owner + " ";
+    return !command.empty() && owners.find(" " + command + " ") != std::string::npos;
+}
 
 bool IsOption(const std::string& arg) {
     return arg.size() > 1 && arg[0] == '-';
@@ -76,10 +108,10 @@ const TOption* MatchOption(const std::string& arg, size_t& valueAt) {
 }
 
 // run's options are read for every command but render (and refused after the parse when
-// the command is another), render's only for render.
+// the command does not take them), the others only for their commands.
 bool Accepts(const std::string& command, const TOption& option) {
-    if (command == option.Owner) return true;
-    return std::string(option.Owner) == "run" && command != "render";
+    if (OwnedBy(option, command)) return true;
+    return OwnedBy(option, "run") && command != "render";
 }
 
 // The command word: the first argument that is neither an option nor an option's value.
@@ -99,6 +131,17 @@ bool ReadMaxSteps(const std::string& text, int64_t& value) {
     const char* last = first + text.size();
     auto result = std::from_chars(first, last, value);
     return result.ec == std::errc() && result.ptr == last && value > 0;
+}
+
+// A whole number from low to high, digits only.
+bool ReadWhole(const std::string& text, int32_t low, int32_t high, int32_t& value) {
+    int64_t read = 0;
+    const char* first = text.data();
+    const char* last = first + text.size();
+    auto result = std::from_chars(first, last, read);
+    if (result.ec != std::errc() || result.ptr != last || read < low || read > high) return false;
+    value = static_cast<int32_t>(read);
+    return true;
 }
 
 // Reads args into options; returns the first problem, or an empty text.
@@ -147,6 +190,41 @@ std::string ParseArguments(const std::vector<std::string>& args, TCliOptions& op
         case opDropUnsupported:
             options.DropUnsupported = true;
             break;
+        case opSet:
+            options.Sets.push_back(value);
+            break;
+        case opRuns:
+            if (!ReadWhole(value, 1, MaxSensitivityRuns, options.Runs))
+                return "--runs needs a whole number from 1 to " + IntToStr(MaxSensitivityRuns);
+            break;
+        case opSeed:
+            if (!ReadWhole(value, 0, INT32_MAX, options.Seed))
+                return "--seed needs a whole number from 0 to " + IntToStr(INT32_MAX);
+            break;
+        case opJobs:
+            if (!ReadWhole(value, 1, MaxAnalysisJobs, options.Jobs))
+                return "--jobs needs a whole number from 1 to " + IntToStr(MaxAnalysisJobs);
+            break;
+        case opMethod: {
+            TSamplingMethod method = smRandom;
+            if (!SamplingMethodFromWord(value, method)) return "--method needs random, lhs or grid";
+            options.Method = value;
+            break;
+        }
+        case opVary:
+            options.Varies.push_back(value);
+            break;
+        case opOutput:
+            options.Outputs.push_back(value);
+            break;
+        case opRunsCsv:
+            if (value.empty()) return "--runs-csv needs a file name";
+            options.RunsCsvFile = value;
+            break;
+        case opPlot:
+            if (value.empty()) return "--plot needs a file name";
+            options.PlotFile = value;
+            break;
         }
     }
     return std::string();
@@ -163,14 +241,37 @@ std::string CliUsage() {
                        "or a Vensim model (.mdl), imported as the import command does.\n"
                        "\n"
                        "Commands:\n"
-                       "  run MODEL.qvf [--csv FILE] [--max-steps N]\n"
+                       "  run MODEL.qvf [--csv FILE] [--max-steps N] [--set NAME=VALUE]...\n"
                        "      Runs the model from its start to its stop time and writes the "
                        "simulated\n"
                        "      values as CSV (a Time column, then one column per element) to "
                        "FILE or to\n"
                        "      standard output. Evaluation warnings go to standard error. Runs "
                        "longer\n"
-                       "      than N steps (default 1000000) are refused.\n"
+                       "      than N steps (default 1000000) are refused. --set gives an "
+                       "element whose\n"
+                       "      equation is a plain number another value for this run.\n"
+                       "  sensitivity MODEL.qvf [--runs N] [--seed S] [--jobs J]\n"
+                       "      [--method random|lhs|grid] [--vary 'NAME=SOURCE']... "
+                       "[--output NAME]...\n"
+                       "      [--csv BANDS.csv] [--runs-csv RUNS.csv] [--plot PICTURE]\n"
+                       "      Runs the model N times with the varied constants drawn from "
+                       "their sources:\n"
+                       "      uniform(min, max), normal(mean, sd), normal(mean, sd, min, max), "
+                       "\n"
+                       "      triangular(min, mode, max), list(v1, v2, ...), steps(start, "
+                       "stop, count).\n"
+                       "      Without --vary the model's stored set-up is used. grid runs "
+                       "every\n"
+                       "      combination of list and steps values. BANDS.csv (or standard "
+                       "output) gets,\n"
+                       "      per output and step, min, p2.5, p12.5, p25, median, p75, p87.5, "
+                       "p97.5, max\n"
+                       "      and mean over the runs; RUNS.csv each run's values and final "
+                       "results;\n"
+                       "      PICTURE (.png, .svg or .pdf) the bands of the first output. The "
+                       "same seed\n"
+                       "      gives the same results whatever J (default: one per core).\n"
                        "  check MODEL.qvf\n"
                        "      Prints the model-check messages, with the equation errors of each "
                        "element\n"
@@ -283,7 +384,10 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
                                                    : options.Command + " needs a model file");
     if (files > command->MaxFiles)
         return CliUsageError(err, "too many arguments for " + options.Command);
-    if ((options.HasCsv || options.MaxSteps != DefaultMaxSteps) && options.Command != "run")
-        return CliUsageError(err, "--csv and --max-steps belong to run");
+    if ((options.HasCsv || options.MaxSteps != DefaultMaxSteps) && options.Command != "run" &&
+        options.Command != "sensitivity")
+        return CliUsageError(err, "--csv and --max-steps belong to run and sensitivity");
+    if (!options.Sets.empty() && options.Command != "run")
+        return CliUsageError(err, "--set belongs to run");
     return command->Run(options, out, err);
 }

@@ -11,21 +11,33 @@
 #include <string>
 #include <vector>
 
+class QGuiApplication;
 class TDataFile;
 
 // The arguments, as the parser understood them.
 struct TCliOptions {
     std::string Command;
     std::vector<std::string> Files; // the arguments after the command that are no option
-    bool HasCsv = false;            // run --csv FILE
+    bool HasCsv = false;            // run and sensitivity --csv FILE
     std::string CsvFile;
-    int64_t MaxSteps = DefaultMaxSteps; // run --max-steps N
-    double Zoom = 100;                  // render --zoom PERCENT
-    bool Run = false;                   // render --run
-    bool DropUnsupported = false;       // export --drop-unsupported
+    int64_t MaxSteps = DefaultMaxSteps; // run and sensitivity --max-steps N
+    std::vector<std::string> Sets;      // run --set NAME=VALUE, in order
+    // sensitivity: what the command line changes of the model's stored set-up.
+    std::vector<std::string> Varies;  // --vary NAME=SOURCE, in order
+    std::vector<std::string> Outputs; // --output NAME, in order
+    int32_t Runs = 0;                 // --runs N; 0 when not given
+    int32_t Seed = -1;                // --seed S; -1 when not given
+    int32_t Jobs = 0;                 // --jobs J; 0: one per core
+    std::string Method;               // --method random|lhs|grid
+    std::string RunsCsvFile;          // --runs-csv FILE
+    std::string PlotFile;             // --plot PICTURE
+    double Zoom = 100;                // render --zoom PERCENT
+    bool Run = false;                 // render --run
+    bool DropUnsupported = false;     // export --drop-unsupported
 };
 
 int CommandRun(const TCliOptions& options, std::ostream& out, std::ostream& err);
+int CommandSensitivity(const TCliOptions& options, std::ostream& out, std::ostream& err);
 int CommandCheck(const TCliOptions& options, std::ostream& out, std::ostream& err);
 int CommandInfo(const TCliOptions& options, std::ostream& out, std::ostream& err);
 int CommandUpgrade(const TCliOptions& options, std::ostream& out, std::ostream& err);
@@ -49,7 +61,15 @@ std::string ForTerminal(const std::string& text);
 // csSuccess with document set, or the status the command should exit with. offsets, when
 // given, receives the time offsets of the run's steps.
 int LoadModelForCli(const std::string& fileName, bool run, int64_t maxSteps, std::ostream& err,
-                    std::unique_ptr<TDataFile>& document, std::vector<double>* offsets = nullptr);
+                    std::unique_ptr<TDataFile>& document, std::vector<double>* offsets = nullptr,
+                    const std::vector<std::string>& sets = {});
+// Checks a loaded model, reporting as LoadModelForCli does; csSuccess when it can run.
+int CheckModelForCli(TSimulationObject& simulation, std::ostream& err);
+// Gives plain-number elements the values of "NAME=VALUE" texts, as if typed as their
+// equations. csBadUsage with the reason on err for an unknown element, one whose equation is
+// not a plain number, or a value that is not a number.
+int ApplySetsForCli(TSimulationObject& simulation, const std::vector<std::string>& sets,
+                    std::ostream& err);
 
 // Imports an XMILE file, its warnings and any failure on err. A refused construct is
 // csModelErrors, an unreadable or malformed file csFileError.
@@ -75,3 +95,7 @@ inline constexpr double MaxRenderZoom = 1000;
 // the new picture is complete. Returns an exit status; err gets the reason.
 int RenderDiagramFile(TDataFile& document, const std::string& fileName, TImageFormat format,
                       double zoom, std::ostream& err);
+
+// Painting needs a GUI application; the tool makes an offscreen one when there is none.
+// The result, when not null, must live while painting.
+std::unique_ptr<QGuiApplication> EnsureGuiApplication();

@@ -29,6 +29,8 @@ void QuietMessages(QtMsgType type, const QMessageLogContext& context, const QStr
     if (PreviousHandler) PreviousHandler(type, context, text);
 }
 
+} // namespace
+
 std::unique_ptr<QGuiApplication> EnsureGuiApplication() {
     if (QCoreApplication::instance()) return nullptr;
     if (!PreviousHandler) PreviousHandler = qInstallMessageHandler(QuietMessages);
@@ -38,6 +40,8 @@ std::unique_ptr<QGuiApplication> EnsureGuiApplication() {
     static char* argv[] = {name, nullptr};
     return std::make_unique<QGuiApplication>(argc, argv);
 }
+
+namespace {
 
 std::string DocumentTitle(const TDataFile& document, const std::string& modelFile) {
     if (!document.Title.empty()) return document.Title;

@@ -10,8 +10,8 @@
 int CommandRun(const TCliOptions& options, std::ostream& out, std::ostream& err) {
     std::unique_ptr<TDataFile> document;
     std::vector<double> offsets;
-    const int status =
-        LoadModelForCli(options.Files[0], true, options.MaxSteps, err, document, &offsets);
+    const int status = LoadModelForCli(options.Files[0], true, options.MaxSteps, err, document,
+                                       &offsets, options.Sets);
     if (status != csSuccess) return status;
     const TSimulationObject& simulation = *document->Simulation;
     if (!options.HasCsv) {

@@ -1,11 +1,15 @@
 // Loading a model for a command, and checking and running it with the warnings on stderr.
 #include "cli/CliCommands.h"
 
+#include "core/analysis/SensitivitySetUp.h"
 #include "core/model/Listings.h"
 #include "core/support/Notifier.h"
+#include "core/support/NumberFormat.h"
+#include "core/support/Text.h"
 #include "document/mdl/Mdl.h"
 #include "document/model/DataFile.h"
 
+#include <cmath>
 #include <ostream>
 #include <set>
 
@@ -46,8 +50,42 @@ private:
 
 } // namespace
 
+int CheckModelForCli(TSimulationObject& simulation, std::ostream& err) {
+    bool ok = false;
+    std::vector<std::string> report = ModelCheckReport(simulation, ok);
+    if (ok) return csSuccess;
+    err << "There are errors in equations, cannot simulate\n";
+    for (const auto& line : report)
+        err << ForTerminal(line) << '\n';
+    return csModelErrors;
+}
+
+int ApplySetsForCli(TSimulationObject& simulation, const std::vector<std::string>& sets,
+                    std::ostream& err) {
+    for (const std::string& set : sets) {
+        const size_t equals = set.find('=');
+        if (equals == std::string::npos)
+            return CliUsageError(err, "--set '" + set + "': write NAME=VALUE");
+        TVariableObject* element = FindElement(simulation, set.substr(0, equals));
+        if (!element)
+            return CliUsageError(err, "--set '" + set + "': there is no element " +
+                                          Trim(set.substr(0, equals)));
+        if (!CanVary(*element))
+            return CliUsageError(err, "--set '" + set + "': the equation of " + element->Name +
+                                          " is not a plain number");
+        const std::string value = Trim(set.substr(equals + 1));
+        double number = 0;
+        if (!IsNumberText(value) || !TryStrToFloat(value, number) || !std::isfinite(number))
+            return CliUsageError(err, "--set '" + set + "': '" + value + "' is not a number");
+        element->Equation = value;
+        element->Parsed = false;
+    }
+    return csSuccess;
+}
+
 int LoadModelForCli(const std::string& fileName, bool run, int64_t maxSteps, std::ostream& err,
-                    std::unique_ptr<TDataFile>& document, std::vector<double>* offsets) {
+                    std::unique_ptr<TDataFile>& document, std::vector<double>* offsets,
+                    const std::vector<std::string>& sets) {
     if (IsImportFileName(fileName)) {
         const int status = ImportXmileForCli(fileName, err, document);
         if (status != csSuccess) return status;
@@ -59,17 +97,12 @@ int LoadModelForCli(const std::string& fileName, bool run, int64_t maxSteps, std
             return csFileError;
         }
     }
-    if (!run) return csSuccess;
     TSimulationObject& simulation = *document->Simulation;
+    if (const int status = ApplySetsForCli(simulation, sets, err); status != csSuccess)
+        return status;
+    if (!run) return csSuccess;
     TCliNotifier notifier(simulation, err);
-    bool ok = false;
-    std::vector<std::string> report = ModelCheckReport(simulation, ok);
-    if (!ok) {
-        err << "There are errors in equations, cannot simulate\n";
-        for (const auto& line : report)
-            err << ForTerminal(line) << '\n';
-        return csModelErrors;
-    }
+    if (const int status = CheckModelForCli(simulation, err); status != csSuccess) return status;
     bool tooLong = false;
     std::vector<double> steps = RunToEnd(simulation, maxSteps, tooLong);
     if (tooLong) {

@@ -193,8 +193,11 @@ private:
     void RecordRecalled(double time);
 };
 
+// Parsing and evaluation state belongs to the thread doing it: analysis workers each parse
+// and run their own copy of a model.
+
 // The parser's messages since BeginEquationParse, "\r\n" between them; empty when none.
-extern std::string EquationErrors;
+extern thread_local std::string EquationErrors;
 
 // Gathers the variable's information links as the names an equation may use.
 void BeginEquationParse(TVariableObject& variable);
@@ -205,8 +208,16 @@ std::unique_ptr<TEquationElement> ParseEquation(std::string_view text);
 bool IsNumberText(std::string_view t);
 
 // Evaluation state: set by a failing element, read after each element's evaluation.
-extern bool EvaluationErrorFlag;
-extern std::string EvaluationErrorText;
-// The process-wide random generator: seed 0 at start, never reseeded.
+extern thread_local constinit bool EvaluationErrorFlag;
+extern thread_local std::string EvaluationErrorText;
+// RANDOM's generator: seed * 134775813 + 1 modulo 2^32, divided by 2^32.
+inline double NextRandomFrom(uint32_t& seed) {
+    seed = seed * 134775813u + 1u;
+    return seed / 4294967296.0;
+}
+// The program-wide generator of ordinary runs: seed 0 at start, never reseeded. Only the
+// main thread's runs use it.
 extern uint32_t RandomSeed;
+// The next number of RANDOM: from the running simulation's own generator when it has one
+// (an analysis run), otherwise from the program-wide one.
 double NextRandom();

@@ -8,13 +8,14 @@
 
 #include <algorithm>
 
-bool EvaluationErrorFlag = false;
-std::string EvaluationErrorText;
+thread_local constinit bool EvaluationErrorFlag = false;
+thread_local std::string EvaluationErrorText;
 uint32_t RandomSeed = 0;
 
 double NextRandom() {
-    RandomSeed = RandomSeed * 134775813u + 1u;
-    return RandomSeed / 4294967296.0;
+    TSimulationObject* running = RunningSimulation;
+    if (running && running->OwnRandom) return NextRandomFrom(running->OwnRandomSeed);
+    return NextRandomFrom(RandomSeed);
 }
 
 void TEquationElement::Save(TFileObject& file) {

@@ -6,9 +6,9 @@
 
 #include <memory>
 
-std::vector<TDependency*> EquationInputs;
-std::string EquationErrors;
-bool ParserSplitsChainsLiterally = false;
+thread_local std::vector<TDependency*> EquationInputs;
+thread_local std::string EquationErrors;
+thread_local constinit bool ParserSplitsChainsLiterally = false;
 
 namespace {
 
@@ -16,8 +16,8 @@ using TElementPtr = std::unique_ptr<TEquationElement>;
 
 // Errors seen since the program started, so that a part of the parse can tell whether its
 // sides reported anything. A parse given up as too deep adds nothing more.
-size_t ErrorCount = 0;
-bool ParseAborted = false;
+thread_local constinit size_t ErrorCount = 0;
+thread_local constinit bool ParseAborted = false;
 // The element whose equation is being parsed, for the one place it may name itself: the input
 // of PREVIOUS, which reads the value it had a step before. Set by BeginEquationParse for one
 // parse only, so a detached parse never resolves a stale element.

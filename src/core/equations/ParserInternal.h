@@ -23,7 +23,7 @@ inline constexpr const char* GraphIncrementText = "XY GRAPH data must have a pos
 inline constexpr const char* GraphXOutOfRangeText = "XY GRAPH data X values are out of range";
 
 // The information links of the element being parsed, gathered by BeginEquationParse.
-extern std::vector<TDependency*> EquationInputs;
+extern thread_local std::vector<TDependency*> EquationInputs;
 
 void AddEquationError(const std::string& message);
 // Row of FunctionList with that name (ASCII case ignored), or -1.
@@ -78,4 +78,4 @@ void BuildGraphTable(TEquationFunction& graph);
 // Test hook: when set, every chain of '+'/'-' or '*'/'/' is split at its last operator only and
 // its left part parsed again, exactly as the plain recursive reading does. The parser normally
 // walks such chains in one pass; tests compare both.
-extern bool ParserSplitsChainsLiterally;
+extern thread_local constinit bool ParserSplitsChainsLiterally;

@@ -51,6 +51,7 @@ bool NeedsFormat1011(const TSimulationObject& simulation) {
             return true;
         if (CallsLaterBuiltin(*element)) return true;
     }
+    if (!simulation.Sensitivity.IsDefault()) return true;
     return false;
 }
 

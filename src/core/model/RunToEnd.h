@@ -17,3 +17,7 @@ int64_t ExpectedStepCount(const TSimulationObject& simulation);
 // Simulated series). At most maxSteps steps are taken; more would be refused before
 // starting with an empty result and tooLong set.
 std::vector<double> RunToEnd(TSimulationObject& simulation, int64_t maxSteps, bool& tooLong);
+
+// The offsets RunToEnd would give, from the run's clock alone, without running the model.
+std::vector<double> RunStepOffsets(const TSimulationObject& simulation, int64_t maxSteps,
+                                   bool& tooLong);

@@ -6,6 +6,7 @@
 
 #include "core/support/NumberFormat.h"
 #include "core/support/Text.h"
+#include "core/support/Version.h"
 
 #include <algorithm>
 #include <cmath>
@@ -14,13 +15,13 @@
 const char* const ElementKindNames[4] = {"Constant", "Variable", "Resource", "Flow"};
 const char* const SeriesKindNames[3] = {"Sketched", "Derived", "Simulated"};
 const char* const IntegrationMethodNames[3] = {"Euler", "RK2", "RK4"};
-TSimulationObject* CurrentSimulation = nullptr;
-TSimulationObject* RunningSimulation = nullptr;
+thread_local constinit TSimulationObject* CurrentSimulation = nullptr;
+thread_local constinit TSimulationObject* RunningSimulation = nullptr;
 
 namespace {
 
 // The next number tried for an automatic name, per element kind.
-int64_t AutomaticNameCounters[4] = {1, 1, 1, 1};
+thread_local constinit int64_t AutomaticNameCounters[4] = {1, 1, 1, 1};
 
 bool IsWordChar(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
@@ -245,6 +246,8 @@ void TSimulationObject::Save(TFileObject& file) {
     file.WriteBoolean(UpdateScreen);
     if (!file.FileVersionLess(Format1011, 3)) file.WriteInteger(Method);
     Variables.Save(file);
+    // Newer fields follow the elements, so that the older format's record ends as it did.
+    if (!file.FileVersionLess(Format1011, 3)) Sensitivity.Save(file);
 }
 
 void TSimulationObject::Load(TFileObject& file) {
@@ -280,6 +283,8 @@ void TSimulationObject::Load(TFileObject& file) {
     Variables.LoadItems(file);
     for (TVariableObject* element : Variables)
         element->Owner = this;
+    Sensitivity = TSensitivitySetUp();
+    if (!file.FileVersionLess(Format1011, 3)) Sensitivity.Load(file);
     CurrentTime = StartTime;
     AtStart = true;
 }
@@ -338,6 +343,7 @@ void TSimulationObject::RenameInEquations(const std::string& oldIdentifier,
         // Its tree no longer matches its text.
         element->Parsed = false;
     }
+    Sensitivity.RenameElement(oldIdentifier, newIdentifier);
 }
 
 TVariableObject* TSimulationObject::FindByIdentifier(const std::string& identifier) const {

@@ -2,6 +2,7 @@
 // The simulation model: elements with their dependencies and series, the
 // simulation object with its time settings, stepping and derived data.
 
+#include "core/analysis/SensitivitySetUp.h"
 #include "core/equations/EquationObjects.h"
 #include "core/model/DataSeries.h"
 #include "core/model/VariableLink.h"
@@ -179,6 +180,7 @@ public:
     void ApplyTimeSettings(const TTimeSettingsValues& values);
 
     TVariableObject* NewElement(uint8_t kind);
+    // Renames the identifier in every equation and in the analysis set-ups.
     void RenameInEquations(const std::string& oldIdentifier, const std::string& newIdentifier);
     // The element with that identifier (case ignored), or none.
     TVariableObject* FindByIdentifier(const std::string& identifier) const;
@@ -216,6 +218,8 @@ public:
     bool UpdateScreen = true;
     TIntegrationMethod Method = imEuler;
     TVariableList Variables;
+    // Stored from the 1.0.11 format on; part of every copy and undo snapshot.
+    TSensitivitySetUp Sensitivity;
     double CurrentTime = 0;
     bool AtStart = true;
     bool Paused = false;
@@ -224,6 +228,10 @@ public:
     // integrated from. What is recorded belongs to whole steps only.
     bool InStage = false;
     double StepTime = 0;
+    // Not saved. An analysis run draws RANDOM from a generator of its own, seeded for that
+    // run, instead of the program-wide one.
+    bool OwnRandom = false;
+    uint32_t OwnRandomSeed = 0;
 
 private:
     // The compiled equations, made again whenever the elements or their trees change;
@@ -252,14 +260,17 @@ private:
     size_t ReservationLeft = 0;
 };
 
+// Each thread has its own of what follows, so that analysis workers can each load, check
+// and run a copy of the model while the main thread keeps the document's.
+
 // The object that links bind against while loading and whose times equations read.
-extern TSimulationObject* CurrentSimulation;
+extern thread_local constinit TSimulationObject* CurrentSimulation;
 // The object whose times sketch-driven elements read during a run; set by Reset.
-extern TSimulationObject* RunningSimulation;
+extern thread_local constinit TSimulationObject* RunningSimulation;
 
 // Model check state: the circularity search path and the messages of the last check.
-extern std::vector<TVariableObject*> EvaluationPath;
-extern std::vector<std::string> ErrorList;
+extern thread_local std::vector<TVariableObject*> EvaluationPath;
+extern thread_local std::vector<std::string> ErrorList;
 
 // Rewrites every word of text equal to oldIdentifier (case ignored) as newIdentifier.
 std::string RenameIdentifier(const std::string& text, const std::string& oldIdentifier,

@@ -10,7 +10,7 @@
 
 #include <cmath>
 
-uint64_t EquationTreeGeneration = 0;
+std::atomic<uint64_t> EquationTreeGeneration = 0;
 
 namespace {
 

@@ -5,6 +5,7 @@
 // scattered tree nodes and element objects. The trees stay the authority: the code
 // computes exactly what they compute, in the same order, and hands anything unusual to them.
 
+#include <atomic>
 #include <cstdint>
 #include <unordered_map>
 #include <vector>
@@ -15,7 +16,8 @@ class TVariableObject;
 
 // Bumped whenever an equation tree is made or freed, so that code compiled from the trees can
 // tell that it is out of date (a freed tree's address may well be reused by the next one).
-extern uint64_t EquationTreeGeneration;
+// Analysis workers compile their own copies at the same time as others run theirs.
+extern std::atomic<uint64_t> EquationTreeGeneration;
 
 class TStepProgram {
 public:

@@ -12,22 +12,22 @@
 #include <cstdint>
 #include <utility>
 
-std::vector<TVariableObject*> EvaluationPath;
-std::vector<std::string> ErrorList;
+thread_local std::vector<TVariableObject*> EvaluationPath;
+thread_local std::vector<std::string> ErrorList;
 
 namespace {
 
 // Next calculation order number handed out by Visit.
-int32_t OrderCounter = 1;
+thread_local constinit int32_t OrderCounter = 1;
 
 // The check and on-demand evaluation recurse once per element along a chain of
 // references. A chain that would need more stack than this is refused instead of
 // overflowing the stack; real models stay far below it.
 constexpr std::uintptr_t StackBudget = 4u << 20;
 // The lowest stack address the current check or step may reach (stacks grow downward on
-// every platform we build for); 0 outside them.
-std::uintptr_t StackLimit = 0;
-bool DepthWarningGiven = false;
+// every platform we build for); 0 outside them. A thread's own, as its stack is.
+thread_local constinit std::uintptr_t StackLimit = 0;
+thread_local constinit bool DepthWarningGiven = false;
 
 std::uintptr_t StackPosition() {
     return reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
@@ -712,11 +712,39 @@ size_t TSimulationObject::TakeReservation() {
     return ReservedPoints;
 }
 
+namespace {
+
+bool ClockFinished(double currentTime, double timeStep, double stopTime) {
+    // A run that cannot move forward, or has no end, is over after its first step.
+    if (!CanAdvance(currentTime, timeStep) || !std::isfinite(stopTime)) return true;
+    return SameValue(currentTime, stopTime) || currentTime > stopTime;
+}
+
+} // namespace
+
 bool TSimulationObject::IsFinished() const {
     if (AtStart) return false;
-    // A run that cannot move forward, or has no end, is over after its first step.
-    if (!CanAdvance(CurrentTime, TimeStep) || !std::isfinite(StopTime)) return true;
-    return SameValue(CurrentTime, StopTime) || CurrentTime > StopTime;
+    return ClockFinished(CurrentTime, TimeStep, StopTime);
+}
+
+std::vector<double> RunStepOffsets(const TSimulationObject& simulation, int64_t maxSteps,
+                                   bool& tooLong) {
+    tooLong = ExpectedStepCount(simulation) > maxSteps;
+    std::vector<double> offsets;
+    if (tooLong) return offsets;
+    // Step and IsFinished on a clock of its own.
+    double time = simulation.StartTime;
+    offsets.push_back(0);
+    while (!ClockFinished(time, simulation.TimeStep, simulation.StopTime)) {
+        if (static_cast<int64_t>(offsets.size()) > maxSteps + 1) {
+            tooLong = true;
+            offsets.clear();
+            break;
+        }
+        time += simulation.TimeStep;
+        offsets.push_back(time - simulation.StartTime);
+    }
+    return offsets;
 }
 
 void TSimulationObject::StepBackTo(double time) {

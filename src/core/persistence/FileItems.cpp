@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-TGlobalLinkManager GlobalLinkManager;
+thread_local TGlobalLinkManager GlobalLinkManager;
 
 int32_t TIOListObject::GetIndex() const {
     if (!OwnerList) return -1;

@@ -171,4 +171,6 @@ private:
     std::vector<TLinkManagerReference> References;
 };
 
-extern TGlobalLinkManager GlobalLinkManager;
+// Each thread's own: a model freed on an analysis worker must not look at the references
+// another thread's load has pending.
+extern thread_local TGlobalLinkManager GlobalLinkManager;

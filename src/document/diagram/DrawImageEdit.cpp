@@ -278,6 +278,9 @@ void TDrawImage::RemoveShape(TVariableInstance* shape, TVariableObject* variable
                 other->RemoveDependency(variable, false);
                 other->RemoveDependency(variable, true);
             }
+            // Nor may the analysis set-up keep varying or keeping it.
+            if (TSimulationObject* model = variable->Simulation())
+                model->Sensitivity.ForgetElement(variable->Identifier());
             variables->Remove(variable);
         }
     }

@@ -3,27 +3,26 @@
 #include "document/model/DataFile.h"
 #include "document/model/DocumentEdits.h"
 
-#include <vector>
-
 namespace {
 
-// The equations that the rename would change.
-std::vector<TVariableObject*> Users(TSimulationObject& model, const std::string& oldIdentifier,
-                                    const std::string& newIdentifier) {
-    std::vector<TVariableObject*> users;
+// Whether the rename changes any equation or the analysis set-up.
+bool HasUsers(const TSimulationObject& model, const std::string& oldIdentifier,
+              const std::string& newIdentifier) {
     if (oldIdentifier.empty() || newIdentifier.empty() || oldIdentifier == newIdentifier)
-        return users;
+        return false;
     for (TVariableObject* element : model.Variables)
         if (RenameIdentifier(element->Equation, oldIdentifier, newIdentifier) != element->Equation)
-            users.push_back(element);
-    return users;
+            return true;
+    TSensitivitySetUp renamed = model.Sensitivity;
+    renamed.RenameElement(oldIdentifier, newIdentifier);
+    return renamed != model.Sensitivity;
 }
 
 } // namespace
 
 bool RenameElementEverywhere(TDataFile& document, const std::string& oldIdentifier,
                              const std::string& newIdentifier) {
-    if (Users(*document.Simulation, oldIdentifier, newIdentifier).empty()) return false;
+    if (!HasUsers(*document.Simulation, oldIdentifier, newIdentifier)) return false;
     TDocumentEdit edit(document, efCheck | efDerive);
     return RenameElementEverywhere(edit, oldIdentifier, newIdentifier);
 }
@@ -31,7 +30,7 @@ bool RenameElementEverywhere(TDataFile& document, const std::string& oldIdentifi
 bool RenameElementEverywhere(TDocumentEdit& edit, const std::string& oldIdentifier,
                              const std::string& newIdentifier) {
     TSimulationObject& model = *edit.Document.Simulation;
-    if (Users(model, oldIdentifier, newIdentifier).empty()) return false;
+    if (!HasUsers(model, oldIdentifier, newIdentifier)) return false;
     edit.Touch();
     edit.Need(efCheck | efDerive);
     model.RenameInEquations(oldIdentifier, newIdentifier);

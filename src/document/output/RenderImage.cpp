@@ -53,16 +53,16 @@ double FittingScale(const TDrawRect& area, int32_t maxSide) {
     return std::nextafter(maxSide / longest, 0.0);
 }
 
-TPictureResult WritePicture(TDrawImage& image, TPictureFormat format, int32_t width, int32_t height,
-                            const TDrawRect& area, bool selectedOnly, const QString& title,
-                            QIODevice& device) {
+TPictureResult WritePaintedPicture(TPictureFormat format, int32_t width, int32_t height,
+                                   const QString& title, const QString& description,
+                                   QIODevice& device, const std::function<void(QPainter&)>& paint) {
     bool painted = true;
     if (format == pfPng) {
         QImage picture(width, height, QImage::Format_RGB32);
         if (picture.isNull()) return prNoMemory;
         {
             QPainter canvas(&picture);
-            PaintPicture(image, canvas, width, height, area, selectedOnly);
+            paint(canvas);
         }
         painted = picture.save(&device, "PNG");
     } else if (format == pfSvg) {
@@ -72,11 +72,11 @@ TPictureResult WritePicture(TDrawImage& image, TPictureFormat format, int32_t wi
         generator.setViewBox(QRect(0, 0, width, height));
         generator.setResolution(96);
         generator.setTitle(title);
-        generator.setDescription(QStringLiteral("Quorvane diagram"));
+        generator.setDescription(description);
         QPainter canvas;
         painted = canvas.begin(&generator);
         if (painted) {
-            PaintPicture(image, canvas, width, height, area, selectedOnly);
+            paint(canvas);
             painted = canvas.end();
         }
     } else {
@@ -90,11 +90,19 @@ TPictureResult WritePicture(TDrawImage& image, TPictureFormat format, int32_t wi
         QPainter canvas;
         painted = canvas.begin(&writer);
         if (painted) {
-            PaintPicture(image, canvas, width, height, area, selectedOnly);
+            paint(canvas);
             painted = canvas.end();
         }
     }
     return painted ? prPainted : prFailed;
+}
+
+TPictureResult WritePicture(TDrawImage& image, TPictureFormat format, int32_t width, int32_t height,
+                            const TDrawRect& area, bool selectedOnly, const QString& title,
+                            QIODevice& device) {
+    return WritePaintedPicture(
+        format, width, height, title, QStringLiteral("Quorvane diagram"), device,
+        [&](QPainter& canvas) { PaintPicture(image, canvas, width, height, area, selectedOnly); });
 }
 
 QImage RenderRaster(TDrawImage& image, const TDrawRect& area, bool selectedOnly) {

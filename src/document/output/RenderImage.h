@@ -8,6 +8,7 @@
 #include <QtGui/QImage>
 
 #include <cstdint>
+#include <functional>
 
 class QIODevice;
 
@@ -32,6 +33,11 @@ void PaintPicture(TDrawImage& image, QPainter& canvas, int32_t width, int32_t he
 TPictureResult WritePicture(TDrawImage& image, TPictureFormat format, int32_t width, int32_t height,
                             const TDrawRect& area, bool selectedOnly, const QString& title,
                             QIODevice& device);
+
+// A picture of width x height pixels that paint paints, written to device in the format.
+TPictureResult WritePaintedPicture(TPictureFormat format, int32_t width, int32_t height,
+                                   const QString& title, const QString& description,
+                                   QIODevice& device, const std::function<void(QPainter&)>& paint);
 
 // The pixel size of area at the scale, each side at least 1; false when a side would
 // exceed maxSide.
