@@ -10,7 +10,7 @@
 void TSimulationMainForm::ShowSensitivitySetUp() {
     TDataFile* document = ActiveDocument();
     if (!document) return;
-    if (ShowSensitivitySetUp(*document, Running(), this)) MainView->UpdateEditActions();
+    if (::ShowSensitivitySetUp(*document, Running(), this)) MainView->UpdateEditActions();
 }
 
 void TSimulationMainForm::RunSensitivity() {
@@ -33,7 +33,7 @@ void TSimulationMainForm::RunSensitivity() {
                 SensitivityResults->show();
                 SensitivityResults->raise();
             },
-            [this] { SensitivityResults->Refresh(false); });
+            [this] { SensitivityResults->RequestRefresh(); });
     } catch (...) {
         // The window must not keep an analysis that is gone before the failure is shown.
         SensitivityResults->SetSession(Sensitivity.get());

@@ -9,6 +9,8 @@
 #include "app/SupportWindow.h"
 #include "app/TimeSettings.h"
 #include "app/Utilities.h"
+#include "app/analysis/SensitivityResults.h"
+#include "app/analysis/SensitivitySetUpDialog.h"
 #include "app/diagram/MainView.h"
 #include "app/diagram/ToolCursors.h"
 #include "app/dialogs/ElementSetUp.h"
@@ -266,6 +268,39 @@ bool SaveFirstLinkErrorLog(TSimulationMainForm& form, const QString& images) {
     return ok;
 }
 
+// The supply chain example with a sensitivity set-up: the set-up window, then the results
+// of its runs; the model is left without a change.
+bool SaveSensitivityWindows(TSimulationMainForm& form, TUnattendedHooks& hooks,
+                            const QDir& examples, const QString& images) {
+    form.LoadModel(examples.filePath("supply_chain.qvf"), false);
+    TDataFile* document = form.ActiveDocument();
+    if (!document) return false;
+    TSensitivitySetUp& setUp = document->Simulation->Sensitivity;
+    std::string problem;
+    TVariedElement lead, adjustment;
+    ParseVaryText("Lead Time=uniform(2, 6)", lead, problem);
+    ParseVaryText("Adjustment Time=triangular(2, 4, 8)", adjustment, problem);
+    setUp.Varied = {lead, adjustment};
+    setUp.Outputs = {"Inventory", "Orders"};
+    setUp.Method = smLatinHypercube;
+    setUp.Runs = 1000;
+    bool ok = true;
+    hooks.Shown = [&](QDialog& dialog) {
+        if (qobject_cast<TFormSensitivitySetUp*>(&dialog))
+            ok = SaveWindow(dialog, images + "/sensitivity-setup.png") && ok;
+        else
+            dialog.exec(); // the progress window closes itself when the runs end
+    };
+    form.ShowSensitivitySetUp();
+    form.RunSensitivity();
+    hooks.Shown = nullptr;
+    if (!form.SensitivityResults) return false;
+    ok = Save(*form.SensitivityResults, images + "/sensitivity-results.png") && ok;
+    form.SensitivityResults->hide();
+    document->IsModified = false;
+    return ok;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -305,6 +340,7 @@ int main(int argc, char* argv[]) {
         ok = SaveToolCursors(form, images) && ok;
         ok = SaveSupportWindow(form, images) && ok;
         ok = SaveFirstLinkErrorLog(form, images) && ok;
+        ok = SaveSensitivityWindows(form, hooks, examples, images) && ok;
         // A model with errors: an equation that does not parse and one that leaves its
         // links unused.
         LoadExample(form, examples, "investment.qvf");

@@ -25,7 +25,7 @@ QString Whole(size_t n) {
 }
 
 // Refreshes while runs go on are this far apart at least.
-constexpr qint64 RefreshMilliseconds = 250;
+constexpr int RefreshMilliseconds = 250;
 
 } // namespace
 
@@ -76,7 +76,12 @@ TFormSensitivityResults::TFormSensitivityResults(QWidget* parent) : QDialog(pare
     layout->addLayout(bottom);
     resize(900, 540);
 
-    connect(ListBoxOutputs, &QListWidget::currentRowChanged, this, [this] { Refresh(true); });
+    RefreshTimer = new QTimer(this);
+    RefreshTimer->setSingleShot(true);
+    RefreshTimer->setInterval(RefreshMilliseconds);
+    connect(RefreshTimer, &QTimer::timeout, this,
+            [this] { RunGuarded([this] { Refresh(); }, this); });
+    connect(ListBoxOutputs, &QListWidget::currentRowChanged, this, [this] { Refresh(); });
     auto guarded = [this](void (TFormSensitivityResults::*command)()) {
         return [this, command] { RunGuarded([&] { (this->*command)(); }, this); };
     };
@@ -103,19 +108,20 @@ void TFormSensitivityResults::SetSession(TSensitivitySession* session) {
         if (ListBoxOutputs->count() > 0)
             ListBoxOutputs->setCurrentRow(std::clamp(before, 0, ListBoxOutputs->count() - 1));
     }
-    Refresh(true);
+    Refresh();
 }
 
 int TFormSensitivityResults::Output() const {
     return ListBoxOutputs->currentRow();
 }
 
-void TFormSensitivityResults::Refresh(bool force) {
-    if (!force && SinceRefresh.isValid() && SinceRefresh.elapsed() < RefreshMilliseconds) {
-        ShowStatus();
-        return;
-    }
-    SinceRefresh.start();
+void TFormSensitivityResults::RequestRefresh() {
+    ShowStatus();
+    if (!RefreshTimer->isActive()) RefreshTimer->start();
+}
+
+void TFormSensitivityResults::Refresh() {
+    RefreshTimer->stop();
     if (Shown && Output() >= 0)
         Graph->Data = MakeBandGraphData(Shown->Plan, Shown->Results, static_cast<size_t>(Output()),
                                         Shown->TimeUnit);

@@ -7,10 +7,10 @@
 #include "document/output/BandGraph.h"
 
 #include <QDialog>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTimer>
 #include <QWidget>
 
 // The band graph, painted by the painter of pictures and print.
@@ -32,9 +32,10 @@ public:
     // The analysis shown (not owned); none empties the window.
     void SetSession(TSensitivitySession* session);
     TSensitivitySession* Session() const { return Shown; }
-    // Computes the chosen output's bands again from the runs done. While runs go on this
-    // happens at most a few times a second unless forced.
-    void Refresh(bool force = true);
+    // Computes the chosen output's bands again from the runs done.
+    void Refresh();
+    // While runs go on: a Refresh a little later, however many runs report meanwhile.
+    void RequestRefresh();
 
     // The band table of the chosen output: Time and the ten statistics, tab-separated
     // lines ended by CR LF, numbers exact.
@@ -59,5 +60,5 @@ private:
     void ShowStatus();
     int Output() const;
     TSensitivitySession* Shown = nullptr;
-    QElapsedTimer SinceRefresh;
+    QTimer* RefreshTimer;
 };

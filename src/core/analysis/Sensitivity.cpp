@@ -299,7 +299,6 @@ TAnalysisOutcome TSensitivityRunner::Run(const TSensitivityPlan& plan, TSensitiv
                                          const TSensitivityRange& range, TNotifier* progress,
                                          std::string& problem) {
     problem.clear();
-    Stop.store(false, std::memory_order_relaxed);
     const size_t first = std::min(range.First, plan.Runs);
     const size_t last = std::clamp(range.Last, first, plan.Runs);
     const size_t count = last - first;

@@ -138,7 +138,8 @@ public:
     // thread. Returns when all are done, on Cancel, or on a failure (problem says what).
     TAnalysisOutcome Run(const TSensitivityPlan& plan, TSensitivityResults& results,
                          const TSensitivityRange& range, TNotifier* progress, std::string& problem);
-    // Asks a Run under way to stop between runs or within a long one.
+    // Asks a Run under way (or about to start) to stop between runs or within a long one;
+    // a cancelled runner runs nothing more.
     void Cancel() { Stop.store(true, std::memory_order_relaxed); }
 
 private:
