@@ -1,7 +1,8 @@
 # Fails when a file includes from a layer above its own:
 #   core     - the C++ standard library only: no Qt, nothing from document, cli or app;
 #   document - core and Qt Core/Gui/Svg/Xml (named by module), nothing from cli or app;
-#   cli      - nothing from app, no Qt Widgets or printing.
+#   cli      - nothing from app, no Qt Widgets or printing;
+#   mpi      - like cli; the only layer that includes MPI.
 # Usage: cmake -DROOT=<src folder> -P CheckLayers.cmake
 if(NOT ROOT)
   message(FATAL_ERROR "CheckLayers: pass -DROOT=<src folder>")
@@ -9,12 +10,13 @@ endif()
 
 get_filename_component(ROOT "${ROOT}" ABSOLUTE)
 
-set(QV_LAYER_BAD_core     "^(document|cli|app)/|^<Q")
-set(QV_LAYER_BAD_document "^(cli|app)/|^<Q(t(Widgets|PrintSupport|Test|Network|Quick|Qml)/|[A-Z][A-Za-z0-9]*>)")
-set(QV_LAYER_BAD_cli      "^app/|^<Q(t(Widgets|PrintSupport|Test|Network|Quick|Qml)/|[A-Z][A-Za-z0-9]*>)")
+set(QV_LAYER_BAD_core     "^(document|cli|mpi|app)/|^<Q|^<mpi\\.h>")
+set(QV_LAYER_BAD_document "^(cli|mpi|app)/|^<Q(t(Widgets|PrintSupport|Test|Network|Quick|Qml)/|[A-Z][A-Za-z0-9]*>)|^<mpi\\.h>")
+set(QV_LAYER_BAD_cli      "^(mpi|app)/|^<Q(t(Widgets|PrintSupport|Test|Network|Quick|Qml)/|[A-Z][A-Za-z0-9]*>)|^<mpi\\.h>")
+set(QV_LAYER_BAD_mpi      "^app/|^<Q(t(Widgets|PrintSupport|Test|Network|Quick|Qml)/|[A-Z][A-Za-z0-9]*>)")
 
 set(faults "")
-foreach(layer core document cli)
+foreach(layer core document cli mpi)
   file(GLOB_RECURSE files ${ROOT}/${layer}/*.h ${ROOT}/${layer}/*.cpp)
   foreach(f ${files})
     file(STRINGS ${f} lines REGEX "^[ \t]*#[ \t]*include")

@@ -85,6 +85,36 @@ if(NOT QV_FUZZ)
     PROPERTIES OBJECT_DEPENDS "${QV_GOLDEN_FILES}")
 endif()
 
+# mpi: quorvane-mpi, the analysis commands spread over the processes of an MPI job. Only this
+# layer links MPI, so that quorvane-cli and the desktop program never depend on it. Built when
+# MPI is found unless -DQV_MPI=OFF; -DQV_MPI=ON insists on it. Not asked for, it is looked for
+# at every configure, so that installing Open MPI later (scripts/bootstrap.sh) switches it on.
+set(QV_BUILD_MPI OFF)
+# The C interface from C++: the deprecated C++ bindings are not wanted.
+set(MPI_CXX_SKIP_MPICXX ON)
+if(NOT QV_FUZZ AND NOT (DEFINED QV_MPI AND NOT QV_MPI))
+  if(QV_MPI)
+    find_package(MPI REQUIRED COMPONENTS CXX)
+  else()
+    find_package(MPI QUIET COMPONENTS CXX)
+  endif()
+  set(QV_BUILD_MPI ${MPI_CXX_FOUND})
+endif()
+if(QV_BUILD_MPI)
+  qv_library(mpi cli MPI::MPI_CXX)
+  # Not libmpi.a beside the real libmpi.
+  set_target_properties(mpi PROPERTIES OUTPUT_NAME quorvane_mpi)
+  add_executable(quorvane-mpi ${PROJECT_SOURCE_DIR}/src/mpi/main.cpp)
+  target_compile_options(quorvane-mpi PRIVATE ${QV_WARNINGS})
+  target_link_libraries(quorvane-mpi PRIVATE mpi)
+  qv_test(mpi mpi GTest::gtest_main)
+  # The same bytes as quorvane-cli over 2 processes, and faults ending every process.
+  add_test(NAME MpiSensitivity
+    COMMAND bash ${PROJECT_SOURCE_DIR}/tests/mpi/mpi-sensitivity.sh $<TARGET_FILE:quorvane-cli>
+      $<TARGET_FILE:quorvane-mpi> ${MPIEXEC_EXECUTABLE} ${PROJECT_SOURCE_DIR})
+  set_tests_properties(MpiSensitivity PROPERTIES TIMEOUT 300 PROCESSORS 2)
+endif()
+
 # app: the desktop program, the only layer with Qt Widgets and printing.
 if(NOT QV_HEADLESS AND NOT QV_FUZZ)
   find_package(Qt6 REQUIRED COMPONENTS Widgets PrintSupport Svg Test)

@@ -144,8 +144,9 @@ bool ReadWhole(const std::string& text, int32_t low, int32_t high, int32_t& valu
     return true;
 }
 
-// Reads args into options; returns the first problem, or an empty text.
-std::string ParseArguments(const std::vector<std::string>& args, TCliOptions& options) {
+} // namespace
+
+std::string ParseCliArguments(const std::vector<std::string>& args, TCliOptions& options) {
     const std::string command = CommandWord(args);
     bool commandSeen = false;
     for (size_t i = 0; i < args.size(); ++i) {
@@ -230,7 +231,20 @@ std::string ParseArguments(const std::vector<std::string>& args, TCliOptions& op
     return std::string();
 }
 
-} // namespace
+std::string CliCommandProblem(const TCliOptions& options) {
+    const TCommand* command = FindCommand(options.Command);
+    if (!command) return "unknown command '" + options.Command + "'";
+    const size_t files = options.Files.size();
+    if (files < command->MinFiles)
+        return command->Missing ? std::string(command->Missing)
+                                : options.Command + " needs a model file";
+    if (files > command->MaxFiles) return "too many arguments for " + options.Command;
+    if ((options.HasCsv || options.MaxSteps != DefaultMaxSteps) && options.Command != "run" &&
+        options.Command != "sensitivity")
+        return "--csv and --max-steps belong to run and sensitivity";
+    if (!options.Sets.empty() && options.Command != "run") return "--set belongs to run";
+    return std::string();
+}
 
 std::string CliUsage() {
     return std::string("Usage: quorvane-cli COMMAND MODEL.qvf [OPTIONS]\n"
@@ -373,21 +387,8 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     }
     if (args.empty()) return CliUsageError(err, "no command given");
     TCliOptions options;
-    const std::string problem = ParseArguments(args, options);
+    std::string problem = ParseCliArguments(args, options);
+    if (problem.empty()) problem = CliCommandProblem(options);
     if (!problem.empty()) return CliUsageError(err, problem);
-
-    const TCommand* command = FindCommand(options.Command);
-    if (!command) return CliUsageError(err, "unknown command '" + options.Command + "'");
-    const size_t files = options.Files.size();
-    if (files < command->MinFiles)
-        return CliUsageError(err, command->Missing ? std::string(command->Missing)
-                                                   : options.Command + " needs a model file");
-    if (files > command->MaxFiles)
-        return CliUsageError(err, "too many arguments for " + options.Command);
-    if ((options.HasCsv || options.MaxSteps != DefaultMaxSteps) && options.Command != "run" &&
-        options.Command != "sensitivity")
-        return CliUsageError(err, "--csv and --max-steps belong to run and sensitivity");
-    if (!options.Sets.empty() && options.Command != "run")
-        return CliUsageError(err, "--set belongs to run");
-    return command->Run(options, out, err);
+    return FindCommand(options.Command)->Run(options, out, err);
 }

@@ -36,6 +36,12 @@ struct TCliOptions {
     bool DropUnsupported = false;     // export --drop-unsupported
 };
 
+// Reads args into options; returns the first problem, or an empty text.
+std::string ParseCliArguments(const std::vector<std::string>& args, TCliOptions& options);
+// What RunCli refuses in parsed options before running the command (an unknown command,
+// missing or extra files, an option of another command); empty when none.
+std::string CliCommandProblem(const TCliOptions& options);
+
 int CommandRun(const TCliOptions& options, std::ostream& out, std::ostream& err);
 int CommandSensitivity(const TCliOptions& options, std::ostream& out, std::ostream& err);
 int CommandCheck(const TCliOptions& options, std::ostream& out, std::ostream& err);

@@ -2,6 +2,7 @@
 // bands of the outputs as CSV, each run's values, and a picture of the bands.
 #include "cli/CliCommands.h"
 #include "cli/OutputFile.h"
+#include "cli/SensitivityCommand.h"
 
 #include "core/analysis/SensitivityCsv.h"
 #include "core/support/NumberFormat.h"
@@ -45,9 +46,12 @@ int WritePlot(const TSensitivityPlan& plan, const TSensitivityResults& results,
 
 } // namespace
 
-int CommandSensitivity(const TCliOptions& options, std::ostream& out, std::ostream& err) {
-    TImageFormat plotFormat = ifPng;
-    if (!options.PlotFile.empty() && !ImageFormatOf(options.PlotFile, plotFormat))
+TSensitivityJob::TSensitivityJob() = default;
+TSensitivityJob::~TSensitivityJob() = default;
+
+int PrepareSensitivity(const TCliOptions& options, bool paints, std::ostream& err,
+                       TSensitivityJob& job) {
+    if (!options.PlotFile.empty() && !ImageFormatOf(options.PlotFile, job.PlotFormat))
         return CliUsageError(err, "the --plot file must end in .png, .svg or .pdf");
     std::vector<TVariedElement> varied;
     for (const std::string& text : options.Varies) {
@@ -57,13 +61,12 @@ int CommandSensitivity(const TCliOptions& options, std::ostream& out, std::ostre
             return CliUsageError(err, "--vary '" + text + "': " + problem);
         varied.push_back(std::move(element));
     }
-    const auto application = options.PlotFile.empty() ? nullptr : EnsureGuiApplication();
+    if (paints && !options.PlotFile.empty()) job.Application = EnsureGuiApplication();
 
     const std::string& modelFile = options.Files[0];
-    std::unique_ptr<TDataFile> document;
-    int status = LoadModelForCli(modelFile, false, options.MaxSteps, err, document);
+    int status = LoadModelForCli(modelFile, false, options.MaxSteps, err, job.Document);
     if (status != csSuccess) return status;
-    TSimulationObject& simulation = *document->Simulation;
+    TSimulationObject& simulation = *job.Document->Simulation;
 
     TSensitivitySetUp setUp = simulation.Sensitivity;
     if (!varied.empty()) {
@@ -86,43 +89,63 @@ int CommandSensitivity(const TCliOptions& options, std::ostream& out, std::ostre
             << "; raise it with --max-steps\n";
         return csModelErrors;
     }
-    TSensitivityPlan plan;
-    const std::string problem = PlanSensitivity(simulation, setUp, options.MaxSteps, plan);
+    const std::string problem = PlanSensitivity(simulation, setUp, options.MaxSteps, job.Plan);
     if (!problem.empty()) {
         err << "quorvane-cli: " << problem << '\n';
         return csBadUsage;
     }
-
-    TSensitivityResults results;
     try {
-        results.Allocate(plan);
+        job.Results.Allocate(job.Plan);
     } catch (const std::bad_alloc&) {
         err << "quorvane-cli: not enough memory to keep the analysis's results\n";
         return csModelErrors;
     }
-    TSensitivityRunner runner(simulation, options.Jobs > 0 ? options.Jobs : DefaultAnalysisJobs());
+    return csSuccess;
+}
+
+int RunSensitivity(const TCliOptions& options, int defaultJobs, const TSensitivityRange& range,
+                   std::ostream& err, TSensitivityJob& job) {
+    TSensitivityRunner runner(*job.Document->Simulation,
+                              options.Jobs > 0 ? options.Jobs : defaultJobs);
     std::string failure;
-    if (runner.Run(plan, results, TSensitivityRange(), nullptr, failure) != aoFinished) {
+    if (runner.Run(job.Plan, job.Results, range, nullptr, failure) != aoFinished) {
         err << "quorvane-cli: the analysis failed: " << failure << '\n';
         return csModelErrors;
     }
+    return csSuccess;
+}
+
+int WriteSensitivity(const TCliOptions& options, std::ostream& out, std::ostream& err,
+                     TSensitivityJob& job) {
+    const TSensitivityPlan& plan = job.Plan;
+    const TSensitivityResults& results = job.Results;
     for (const TAnalysisWarning& warning : results.Warnings)
         err << ForTerminal(AnalysisWarningText(warning, plan.Runs)) << '\n';
 
     if (options.HasCsv) {
-        status = WriteFile(options.CsvFile, err,
-                           [&](std::ostream& file) { WriteBandsCsv(plan, results, file); });
+        const int status = WriteFile(
+            options.CsvFile, err, [&](std::ostream& file) { WriteBandsCsv(plan, results, file); });
         if (status != csSuccess) return status;
     } else {
         WriteBandsCsv(plan, results, out);
         out.flush();
     }
     if (!options.RunsCsvFile.empty()) {
-        status = WriteFile(options.RunsCsvFile, err,
-                           [&](std::ostream& file) { WriteRunsCsv(plan, results, file); });
+        const int status = WriteFile(options.RunsCsvFile, err, [&](std::ostream& file) {
+            WriteRunsCsv(plan, results, file);
+        });
         if (status != csSuccess) return status;
     }
     if (!options.PlotFile.empty())
-        return WritePlot(plan, results, *document, options.PlotFile, plotFormat, err);
+        return WritePlot(plan, results, *job.Document, options.PlotFile, job.PlotFormat, err);
     return csSuccess;
+}
+
+int CommandSensitivity(const TCliOptions& options, std::ostream& out, std::ostream& err) {
+    TSensitivityJob job;
+    int status = PrepareSensitivity(options, true, err, job);
+    if (status == csSuccess)
+        status = RunSensitivity(options, DefaultAnalysisJobs(), TSensitivityRange(), err, job);
+    if (status == csSuccess) status = WriteSensitivity(options, out, err, job);
+    return status;
 }

@@ -1,0 +1,196 @@
+#include "mpi/MpiRun.h"
+
+#include "cli/SensitivityCommand.h"
+#include "core/support/Version.h"
+#include "mpi/MpiShares.h"
+
+#include <mpi.h>
+#include <sched.h>
+
+#include <algorithm>
+#include <climits>
+#include <ostream>
+#include <sstream>
+#include <thread>
+
+namespace {
+
+struct TWorld {
+    int Rank = 0;
+    int Size = 1;
+    bool Root() const { return Rank == 0; }
+};
+
+// Tags of the point-to-point messages (collectives need none).
+constexpr int MessagesTag = 1;
+
+// Ends a step on every process at once, so that no process waits for one that gave up: the
+// status of the first process (in rank order) that failed, else success. Rank 0 prints its
+// own messages, then those of the process that failed when that is another.
+int Agree(const TWorld& world, int status, const std::string& messages, std::ostream& err) {
+    const int mine = status != csSuccess ? world.Rank : world.Size;
+    int first = world.Size;
+    MPI_Allreduce(&mine, &first, 1, MPI_INT, MPI_MIN, MPI_COMM_WORLD);
+    if (world.Root()) err << MpiMessages(messages);
+    if (first == world.Size) return csSuccess;
+    int shared = status;
+    MPI_Bcast(&shared, 1, MPI_INT, first, MPI_COMM_WORLD);
+    if (first == 0) return shared;
+    if (world.Rank == first) {
+        // A message of a few lines; a runaway one is cut rather than sent whole.
+        const int size = static_cast<int>(std::min<size_t>(messages.size(), 1 << 20));
+        MPI_Send(messages.data(), size, MPI_CHAR, 0, MessagesTag, MPI_COMM_WORLD);
+    } else if (world.Root()) {
+        MPI_Status probe;
+        MPI_Probe(first, MessagesTag, MPI_COMM_WORLD, &probe);
+        int size = 0;
+        MPI_Get_count(&probe, MPI_CHAR, &size);
+        std::string text(static_cast<size_t>(std::max(size, 0)), '\0');
+        MPI_Recv(text.data(), size, MPI_CHAR, first, MessagesTag, MPI_COMM_WORLD,
+                 MPI_STATUS_IGNORE);
+        err << "quorvane-mpi: process " << first << " of " << world.Size << " failed:\n"
+            << MpiMessages(text);
+        err.flush();
+    }
+    return shared;
+}
+
+// Threads for this process when --jobs is not given: the processors it may run on, shared
+// with the other processes of the job that may run on any of them (none when mpirun or the
+// scheduler binds each process to its own cores).
+int DefaultJobs() {
+    cpu_set_t mine;
+    CPU_ZERO(&mine);
+    int cpus = 0;
+    if (sched_getaffinity(0, sizeof mine, &mine) == 0) {
+        cpus = CPU_COUNT(&mine);
+    } else {
+        cpus = static_cast<int>(std::thread::hardware_concurrency());
+        CPU_ZERO(&mine);
+        for (int c = 0; c < std::min(cpus, CPU_SETSIZE); ++c)
+            CPU_SET(c, &mine);
+    }
+    MPI_Comm machine;
+    MPI_Comm_split_type(MPI_COMM_WORLD, MPI_COMM_TYPE_SHARED, 0, MPI_INFO_NULL, &machine);
+    int local = 1;
+    MPI_Comm_size(machine, &local);
+    std::vector<cpu_set_t> all(static_cast<size_t>(local));
+    MPI_Allgather(&mine, sizeof mine, MPI_BYTE, all.data(), sizeof mine, MPI_BYTE, machine);
+    MPI_Comm_free(&machine);
+    int sharing = 0;
+    for (cpu_set_t& other : all) {
+        cpu_set_t both;
+        CPU_AND(&both, &mine, &other);
+        if (CPU_COUNT(&both) > 0) ++sharing;
+    }
+    return DefaultRankJobs(cpus, sharing);
+}
+
+// Rank 0 receives every other process's share of the values, in place, and the warnings of
+// their runs.
+void Gather(const TWorld& world, TSensitivityJob& job) {
+    TSensitivityResults& results = job.Results;
+    // Whatever an analysis keeps fits in an int count of doubles (it is capped at 1 GiB).
+    const size_t perRun = results.Outputs() * results.Steps();
+    std::vector<int> counts(static_cast<size_t>(world.Size)), places(counts.size());
+    for (int r = 0; r < world.Size; ++r) {
+        const TRunShare share = RunShare(results.Runs(), r, world.Size);
+        counts[static_cast<size_t>(r)] = static_cast<int>((share.Last - share.First) * perRun);
+        places[static_cast<size_t>(r)] = static_cast<int>(share.First * perRun);
+    }
+    if (world.Root()) {
+        MPI_Gatherv(MPI_IN_PLACE, 0, MPI_DOUBLE, results.RunValues(0), counts.data(), places.data(),
+                    MPI_DOUBLE, 0, MPI_COMM_WORLD);
+    } else {
+        const TRunShare share = RunShare(results.Runs(), world.Rank, world.Size);
+        MPI_Gatherv(results.RunValues(share.First), counts[static_cast<size_t>(world.Rank)],
+                    MPI_DOUBLE, nullptr, nullptr, nullptr, MPI_DOUBLE, 0, MPI_COMM_WORLD);
+    }
+
+    const std::string packed = PackWarnings(results.Warnings);
+    const int size = static_cast<int>(std::min<size_t>(packed.size(), INT_MAX));
+    std::vector<int> sizes(world.Root() ? counts.size() : 0), starts(sizes.size());
+    MPI_Gather(&size, 1, MPI_INT, sizes.data(), 1, MPI_INT, 0, MPI_COMM_WORLD);
+    std::string all;
+    if (world.Root()) {
+        int64_t total = 0;
+        for (size_t r = 0; r < sizes.size(); ++r) {
+            starts[r] = static_cast<int>(std::min<int64_t>(total, INT_MAX));
+            total += r == 0 ? 0 : sizes[r];
+        }
+        sizes[0] = 0;
+        all.resize(static_cast<size_t>(std::min<int64_t>(total, INT_MAX)));
+    }
+    MPI_Gatherv(packed.data(), world.Root() ? 0 : size, MPI_CHAR, all.data(), sizes.data(),
+                starts.data(), MPI_CHAR, 0, MPI_COMM_WORLD);
+    if (!world.Root()) return;
+    for (size_t r = 1; r < sizes.size(); ++r) {
+        std::vector<TAnalysisWarning> part;
+        if (UnpackWarnings(
+                all.substr(static_cast<size_t>(starts[r]), static_cast<size_t>(sizes[r])), part))
+            MergeWarnings(results.Warnings, part);
+    }
+    for (size_t k = 0; k < results.Runs(); ++k)
+        results.MarkDone(k);
+}
+
+int Sensitivity(const TWorld& world, const TCliOptions& options, std::ostream& out,
+                std::ostream& err) {
+    TSensitivityJob job;
+    std::ostringstream messages;
+    int status = PrepareSensitivity(options, world.Root(), messages, job);
+    status = Agree(world, status, messages.str(), err);
+    if (status != csSuccess) return status;
+
+    const int jobs = DefaultJobs();
+    const TRunShare share = RunShare(job.Plan.Runs, world.Rank, world.Size);
+    messages.str(std::string());
+    status = RunSensitivity(options, jobs, TSensitivityRange{share.First, share.Last, world.Root()},
+                            messages, job);
+    status = Agree(world, status, messages.str(), err);
+    if (status != csSuccess) return status;
+
+    Gather(world, job);
+    messages.str(std::string());
+    if (world.Root()) {
+        status = WriteSensitivity(options, out, messages, job);
+        // Every process ends with the same status, so standard output is checked here.
+        if (status == csSuccess && !out.flush()) {
+            messages << "quorvane-cli: couldn't write standard output\n";
+            status = csFileError;
+        }
+    }
+    return Agree(world, status, messages.str(), err);
+}
+
+} // namespace
+
+int RunMpi(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    TWorld world;
+    MPI_Comm_rank(MPI_COMM_WORLD, &world.Rank);
+    MPI_Comm_size(MPI_COMM_WORLD, &world.Size);
+    for (const auto& arg : args) {
+        if (arg == "--help" || arg == "-h") {
+            if (world.Root()) out << MpiUsage();
+            return csSuccess;
+        }
+        if (arg == "--version") {
+            if (world.Root()) out << "quorvane-mpi " << ProgramVersion << '\n';
+            return csSuccess;
+        }
+    }
+    // Every process reads the same arguments, but agreeing costs little and holds even when
+    // they were given different ones.
+    TCliOptions options;
+    std::string problem;
+    if (args.empty()) problem = "no command given";
+    if (problem.empty()) problem = ParseCliArguments(args, options);
+    if (problem.empty() && options.Command != "sensitivity")
+        problem = "quorvane-mpi runs sensitivity; use quorvane-cli for '" + options.Command + "'";
+    if (problem.empty()) problem = CliCommandProblem(options);
+    std::ostringstream messages;
+    int status = problem.empty() ? csSuccess : CliUsageError(messages, problem);
+    status = Agree(world, status, messages.str(), err);
+    if (status != csSuccess) return status;
+    return Sensitivity(world, options, out, err);
+}

@@ -1,0 +1,112 @@
+#include "mpi/MpiShares.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+TRunShare RunShare(size_t runs, int rank, int ranks) {
+    if (ranks < 1 || rank < 0 || rank >= ranks) return {};
+    const auto at = [&](int r) {
+        // runs * r may not fit when both are large: split into whole shares and the rest.
+        const size_t whole = runs / static_cast<size_t>(ranks);
+        const size_t rest = runs % static_cast<size_t>(ranks);
+        return whole * static_cast<size_t>(r) + std::min(rest, static_cast<size_t>(r));
+    };
+    return {at(rank), at(rank + 1)};
+}
+
+namespace {
+
+void PutNumber(std::string& bytes, int64_t value) {
+    char raw[sizeof value];
+    std::memcpy(raw, &value, sizeof value);
+    bytes.append(raw, sizeof raw);
+}
+
+bool GetNumber(const std::string& bytes, size_t& at, int64_t& value) {
+    if (bytes.size() - at < sizeof value) return false;
+    std::memcpy(&value, bytes.data() + at, sizeof value);
+    at += sizeof value;
+    return true;
+}
+
+} // namespace
+
+std::string PackWarnings(const std::vector<TAnalysisWarning>& warnings) {
+    std::string bytes;
+    for (const TAnalysisWarning& warning : warnings) {
+        PutNumber(bytes, warning.FirstRun);
+        PutNumber(bytes, warning.Runs);
+        PutNumber(bytes, static_cast<int64_t>(warning.Text.size()));
+        bytes += warning.Text;
+    }
+    return bytes;
+}
+
+bool UnpackWarnings(const std::string& bytes, std::vector<TAnalysisWarning>& warnings) {
+    warnings.clear();
+    size_t at = 0;
+    while (at < bytes.size()) {
+        TAnalysisWarning warning;
+        int64_t size = 0;
+        if (!GetNumber(bytes, at, warning.FirstRun) || !GetNumber(bytes, at, warning.Runs) ||
+            !GetNumber(bytes, at, size) || size < 0 ||
+            static_cast<uint64_t>(size) > bytes.size() - at)
+            return false;
+        warning.Text = bytes.substr(at, static_cast<size_t>(size));
+        at += static_cast<size_t>(size);
+        warnings.push_back(std::move(warning));
+    }
+    return true;
+}
+
+std::string MpiMessages(const std::string& text) {
+    static const std::string From[] = {"quorvane-cli:", "Try 'quorvane-cli --help'"};
+    static const std::string To[] = {"quorvane-mpi:", "Try 'quorvane-mpi --help'"};
+    std::string result;
+    result.reserve(text.size());
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find('\n', at);
+        end = end == std::string::npos ? text.size() : end + 1;
+        std::string line = text.substr(at, end - at);
+        for (size_t i = 0; i < std::size(From); ++i)
+            if (line.compare(0, From[i].size(), From[i]) == 0)
+                line.replace(0, From[i].size(), To[i]);
+        result += line;
+        at = end;
+    }
+    return result;
+}
+
+int DefaultRankJobs(int cores, int ranksOnMachine) {
+    return std::clamp(cores / std::max(ranksOnMachine, 1), 1, MaxAnalysisJobs);
+}
+
+std::string MpiUsage() {
+    return "Usage: mpirun -np K quorvane-mpi sensitivity MODEL.qvf [OPTIONS]\n"
+           "Runs quorvane-cli's sensitivity command with its runs spread over K processes, on "
+           "one\n"
+           "machine or on the nodes of a cluster. It takes exactly the options of\n"
+           "quorvane-cli sensitivity and writes exactly the same output with the same seed,\n"
+           "whatever K and --jobs. Each process runs a share of the runs on its own threads;\n"
+           "the first process (rank 0) gathers the values and writes every output. The model\n"
+           "file must be readable by every process.\n"
+           "\n"
+           "Commands:\n"
+           "  sensitivity MODEL.qvf [--runs N] [--seed S] [--jobs J]\n"
+           "      [--method random|lhs|grid] [--vary 'NAME=SOURCE']... [--output NAME]...\n"
+           "      [--csv BANDS.csv] [--runs-csv RUNS.csv] [--plot PICTURE] [--max-steps N]\n"
+           "      See quorvane-cli --help. J is the threads of each process; by default the\n"
+           "      cores of its machine shared by the processes on that machine.\n"
+           "\n"
+           "Exit status (the same on every process):\n"
+           "  0  success\n"
+           "  1  errors in the model, a run longer than --max-steps allows, or a failed run\n"
+           "  2  bad usage\n"
+           "  3  a file that cannot be read or written\n"
+           "\n"
+           "Options:\n"
+           "  -h, --help     show this help and exit\n"
+           "      --version  show the program version and exit\n";
+}
