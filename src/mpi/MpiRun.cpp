@@ -86,9 +86,17 @@ int DefaultJobs() {
     return DefaultRankJobs(cpus, sharing);
 }
 
-// Rank 0 receives every other process's share of the values, in place, and the warnings of
-// their runs.
-void Gather(const TWorld& world, TSensitivityJob& job) {
+TWorld World() {
+    TWorld world;
+    MPI_Comm_rank(MPI_COMM_WORLD, &world.Rank);
+    MPI_Comm_size(MPI_COMM_WORLD, &world.Size);
+    return world;
+}
+
+} // namespace
+
+void GatherRuns(TSensitivityJob& job) {
+    const TWorld world = World();
     TSensitivityResults& results = job.Results;
     // Whatever an analysis keeps fits in an int count of doubles (it is capped at 1 GiB).
     const size_t perRun = results.Outputs() * results.Steps();
@@ -134,6 +142,8 @@ void Gather(const TWorld& world, TSensitivityJob& job) {
         results.MarkDone(k);
 }
 
+namespace {
+
 int Sensitivity(const TWorld& world, const TCliOptions& options, std::ostream& out,
                 std::ostream& err) {
     TSensitivityJob job;
@@ -150,7 +160,7 @@ int Sensitivity(const TWorld& world, const TCliOptions& options, std::ostream& o
     status = Agree(world, status, messages.str(), err);
     if (status != csSuccess) return status;
 
-    Gather(world, job);
+    GatherRuns(job);
     messages.str(std::string());
     if (world.Root()) {
         status = WriteSensitivity(options, out, messages, job);
@@ -166,9 +176,7 @@ int Sensitivity(const TWorld& world, const TCliOptions& options, std::ostream& o
 } // namespace
 
 int RunMpi(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    TWorld world;
-    MPI_Comm_rank(MPI_COMM_WORLD, &world.Rank);
-    MPI_Comm_size(MPI_COMM_WORLD, &world.Size);
+    const TWorld world = World();
     for (const auto& arg : args) {
         if (arg == "--help" || arg == "-h") {
             if (world.Root()) out << MpiUsage();

@@ -11,3 +11,9 @@
 // exit status, the same on every process; messages reach err on rank 0 (the message of
 // another process that failed included).
 int RunMpi(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+struct TSensitivityJob;
+
+// Rank 0 receives every other process's share of the runs' values (each process having run
+// RunShare's runs) and the warnings of their runs, and holds every run as done. Collective.
+void GatherRuns(TSensitivityJob& job);

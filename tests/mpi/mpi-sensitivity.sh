@@ -20,10 +20,10 @@ fail() {
   failures=$((failures + 1))
 }
 
-# name | processes | model | arguments after the model, separated by ';' (BANDS and RUNS
-# stand for output files)
+# name | processes | model | arguments after the model, separated by ';' (BANDS, RUNS and
+# PLOT stand for output files; the picture shows the model's own run, which rank 0 runs)
 same_bytes=(
-  "lhs|2|$supply|--runs;40;--method;lhs;--vary;Lead Time=uniform(2, 6);--vary;Adjustment Time=triangular(2, 4, 8);--runs-csv;RUNS"
+  "lhs|2|$supply|--runs;40;--method;lhs;--vary;Lead Time=uniform(2, 6);--vary;Adjustment Time=triangular(2, 4, 8);--runs-csv;RUNS;--plot;PLOT"
   "warnings|2|$supply|--runs;9;--seed;3;--jobs;2;--vary;Adjustment Time=list(0, 4);--vary;Lead Time=normal(4, 1, 2, 6);--output;Orders"
   "grid|3|$supply|--method;grid;--vary;Lead Time=steps(2, 6, 5);--vary;Adjustment Time=list(2, 8);--output;Inventory;--csv;BANDS"
   "chain|2|$chain|--runs;24;--seed;7;--jobs;1;--vary;S_1=uniform(50, 150);--vary;S_30=normal(100, 10);--output;S_1;--output;F_30;--csv;BANDS;--runs-csv;RUNS"
@@ -36,6 +36,7 @@ for entry in "${same_bytes[@]}"; do
     IFS=';' read -r -a args <<<"$list"
     args=("${args[@]//BANDS/$work/$tool/bands.csv}")
     args=("${args[@]//RUNS/$work/$tool/runs.csv}")
+    args=("${args[@]//PLOT/$work/$tool/plot.svg}")
     if [ $tool = cli ]; then
       "$cli" sensitivity "$model" "${args[@]}" >"$work/cli/out" 2>"$work/cli/err"
     else
@@ -44,7 +45,7 @@ for entry in "${same_bytes[@]}"; do
     fi
     echo $? >"$work/$tool/status"
   done
-  for f in status out err bands.csv runs.csv; do
+  for f in status out err bands.csv runs.csv plot.svg; do
     if [ -e "$work/cli/$f" ] || [ -e "$work/mpi/$f" ]; then
       cmp -s "$work/cli/$f" "$work/mpi/$f" ||
         fail "$name: $f differs:" "$(diff "$work/cli/$f" "$work/mpi/$f" | head -5)"
