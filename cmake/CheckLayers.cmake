@@ -1,5 +1,5 @@
 # Fails when a file includes from a layer above its own:
-#   core     - the C++ standard library only: no Qt, nothing from document, cli or app;
+#   core     - the C++ standard library and NLopt only: no Qt, nothing from document, cli or app;
 #   document - core and Qt Core/Gui/Svg/Xml (named by module), nothing from cli or app;
 #   cli      - nothing from app, no Qt Widgets or printing;
 #   mpi      - like cli; the only layer that includes MPI.

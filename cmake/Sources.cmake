@@ -15,9 +15,11 @@ function(qv_library name)
   target_link_libraries(${name} PUBLIC ${ARGN})
 endfunction()
 
-# core: the C++ standard library only (analyses run on its threads).
+# core: the C++ standard library (analyses run on its threads) and NLopt (calibration).
 find_package(Threads REQUIRED)
-qv_library(core Threads::Threads)
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(NLOPT REQUIRED IMPORTED_TARGET nlopt_cxx)
+qv_library(core Threads::Threads PkgConfig::NLOPT)
 set_source_files_properties(${PROJECT_SOURCE_DIR}/src/core/support/Version.cpp
   PROPERTIES COMPILE_DEFINITIONS QV_VERSION="${PROJECT_VERSION}")
 

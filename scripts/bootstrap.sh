@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs with apt whatever a fresh Debian 12 machine lacks to build, test,
 # fuzz, run and package Quorvane (the icon's pictures, the manual pages and the
-# package's checks need the line before last; quorvane-mpi the last). Does nothing when
-# everything is there.
+# package's checks need the third line from the end; quorvane-mpi the next, calibration
+# (NLopt) the last). Does nothing when everything is there.
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
@@ -12,6 +12,7 @@ packages=(
   fonts-liberation xvfb locales poppler-utils
   librsvg2-bin help2man desktop-file-utils appstream lintian
   libopenmpi-dev openmpi-bin
+  libnlopt-cxx-dev
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,7 +1,9 @@
-// The main window's Analysis menu: the sensitivity set-up, the runs and their results.
+// The main window's Analysis menu: the sensitivity set-up, the runs and their results, and
+// calibration.
 #include "app/SimulationMain.h"
 
 #include "app/Utilities.h"
+#include "app/analysis/CalibrateDialog.h"
 #include "app/analysis/SensitivityResults.h"
 #include "app/analysis/SensitivitySetUpDialog.h"
 #include "app/diagram/MainView.h"
@@ -56,4 +58,14 @@ void TSimulationMainForm::ShowSensitivityResults() {
     SensitivityResults->show();
     SensitivityResults->raise();
     SensitivityResults->activateWindow();
+}
+
+void TSimulationMainForm::ShowCalibration() {
+    TDataFile* document = ActiveDocument();
+    if (!document) return;
+    if (!CalibrationSetUp) CalibrationSetUp = std::make_unique<TCalibrationSetUp>();
+    if (!::ShowCalibrate(*document, Running(), *CalibrationSetUp, this)) return;
+    MainView->UpdateEditActions();
+    RepaintActiveView();
+    RunToEndCommand();
 }

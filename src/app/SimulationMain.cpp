@@ -12,6 +12,7 @@
 #include "app/diagram/MainView.h"
 #include "app/dialogs/GraphOptions.h"
 #include "app/print/PrintCommands.h"
+#include "core/analysis/Calibration.h"
 #include "document/model/DataFile.h"
 #include "document/model/DiagramEdits.h"
 
@@ -209,6 +210,9 @@ void TSimulationMainForm::BuildActions() {
     ActionSensitivityResults =
         MakeAction("ActionSensitivityResults", "Sensitivity Res&ults",
                    "Sensitivity Results|The bands of the last sensitivity runs");
+    ActionCalibrate =
+        MakeAction("ActionCalibrate", "&Calibrate...",
+                   "Calibrate|The constants for which the model reproduces the observed data");
     ActionHelp = MakeAction("ActionHelp", "&Help", "Help|The user guide",
                             QKeySequence(QKeySequence::HelpContents));
     ActionSupport = MakeAction("ActionSupport", "&Support", "");
@@ -298,6 +302,7 @@ void TSimulationMainForm::BuildActions() {
     Connect(ActionSensitivitySetUp, &TSimulationMainForm::ShowSensitivitySetUp);
     Connect(ActionRunSensitivity, &TSimulationMainForm::RunSensitivity);
     Connect(ActionSensitivityResults, &TSimulationMainForm::ShowSensitivityResults);
+    Connect(ActionCalibrate, &TSimulationMainForm::ShowCalibration);
     Connect(ActionHelp, &TSimulationMainForm::ShowHelp);
     Connect(ActionSupport, &TSimulationMainForm::ShowSupport);
     Connect(ActionAbout, &TSimulationMainForm::ShowAbout);
@@ -344,6 +349,8 @@ void TSimulationMainForm::BuildMenus() {
     QMenu* analysis = menuBar()->addMenu("&Analysis");
     analysis->setObjectName("MenuAnalysis");
     analysis->addActions({ActionSensitivitySetUp, ActionRunSensitivity, ActionSensitivityResults});
+    analysis->addSeparator();
+    analysis->addAction(ActionCalibrate);
 
     QMenu* help = menuBar()->addMenu("&Help");
     help->addAction(ActionHelp);

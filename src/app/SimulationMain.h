@@ -21,6 +21,7 @@ class TDataFile;
 class TFormMainView;
 class TFormSensitivityResults;
 struct TSensitivitySession;
+struct TCalibrationSetUp;
 class TFormModelErrors;
 class TFormSupport;
 class TFormTimeSettings;
@@ -92,6 +93,9 @@ public:
     void ShowSensitivitySetUp();
     void RunSensitivity();
     void ShowSensitivityResults();
+    // Analysis > Calibrate...: after Apply the model runs to its end, so that the graphs show
+    // the simulated values beside the observed ones.
+    void ShowCalibration();
 
     // The error log's commands.
     void ShowErrorLog();
@@ -130,6 +134,8 @@ public:
     // The last analysis and its window (made when first needed).
     std::unique_ptr<TSensitivitySession> Sensitivity;
     TFormSensitivityResults* SensitivityResults = nullptr;
+    // The set-up of the last calibration, offered again (not stored with the model).
+    std::unique_ptr<TCalibrationSetUp> CalibrationSetUp;
     TTimeBar* TimeBar = nullptr;
     QTimer* TimerSimulation = nullptr;
     QTimer* TimerStartUp = nullptr;
@@ -175,6 +181,7 @@ public:
     QAction* ActionSensitivitySetUp = nullptr;
     QAction* ActionRunSensitivity = nullptr;
     QAction* ActionSensitivityResults = nullptr;
+    QAction* ActionCalibrate = nullptr;
     QAction* ActionHelp = nullptr;
     QAction* ActionSupport = nullptr;
     QAction* ActionAbout = nullptr;

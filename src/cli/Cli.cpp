@@ -2,8 +2,11 @@
 #include "cli/Cli.h"
 #include "cli/CliCommands.h"
 
+#include "core/analysis/Calibration.h"
 #include "core/analysis/Sensitivity.h"
+#include "core/equations/EquationObjects.h"
 #include "core/support/NumberFormat.h"
+#include "core/support/Text.h"
 #include "document/model/DataFile.h"
 
 #include <charconv>
@@ -26,6 +29,7 @@ struct TCommand {
 const TCommand Commands[] = {
     {"run", CommandRun, 1, 1, nullptr},
     {"sensitivity", CommandSensitivity, 1, 1, nullptr},
+    {"calibrate", CommandCalibrate, 1, 1, nullptr},
     {"check", CommandCheck, 1, 1, nullptr},
     {"info", CommandInfo, 1, 1, nullptr},
     {"upgrade", CommandUpgrade, 1, 2, nullptr},
@@ -58,6 +62,12 @@ enum TOptionId {
     opOutput,
     opRunsCsv,
     opPlot,
+    opFit,
+    opTarget,
+    opMaxEvals,
+    opStarts,
+    opTolerance,
+    opOut,
 };
 
 struct TOption {
@@ -75,13 +85,19 @@ const TOption Options[] = {
     {opRun, "--run", false, "render"},
     {opDropUnsupported, "--drop-unsupported", false, "export"},
     {opRuns, "--runs", true, "sensitivity"},
-    {opSeed, "--seed", true, "sensitivity"},
-    {opJobs, "--jobs", true, "sensitivity"},
-    {opMethod, "--method", true, "sensitivity"},
+    {opSeed, "--seed", true, "sensitivity calibrate"},
+    {opJobs, "--jobs", true, "sensitivity calibrate"},
+    {opMethod, "--method", true, "sensitivity calibrate"},
     {opVary, "--vary", true, "sensitivity"},
     {opOutput, "--output", true, "sensitivity"},
     {opRunsCsv, "--runs-csv", true, "sensitivity"},
     {opPlot, "--plot", true, "sensitivity"},
+    {opFit, "--fit", true, "calibrate"},
+    {opTarget, "--target", true, "calibrate"},
+    {opMaxEvals, "--max-evals", true, "calibrate"},
+    {opStarts, "--starts", true, "calibrate"},
+    {opTolerance, "--tolerance", true, "calibrate"},
+    {opOut, "--out", true, "calibrate"},
 };
 
 bool OwnedBy(const TOption& option, const std::string& command) {
@@ -207,8 +223,15 @@ std::string ParseCliArguments(const std::vector<std::string>& args, TCliOptions&
                 return "--jobs needs a whole number from 1 to " + IntToStr(MaxAnalysisJobs);
             break;
         case opMethod: {
-            TSamplingMethod method = smRandom;
-            if (!SamplingMethodFromWord(value, method)) return "--method needs random, lhs or grid";
+            if (command == "calibrate") {
+                TCalibrationMethod method = cmBobyqa;
+                if (!CalibrationMethodFromWord(value, method))
+                    return "--method needs bobyqa, neldermead or sbplx";
+            } else {
+                TSamplingMethod method = smRandom;
+                if (!SamplingMethodFromWord(value, method))
+                    return "--method needs random, lhs or grid";
+            }
             options.Method = value;
             break;
         }
@@ -225,6 +248,32 @@ std::string ParseCliArguments(const std::vector<std::string>& args, TCliOptions&
         case opPlot:
             if (value.empty()) return "--plot needs a file name";
             options.PlotFile = value;
+            break;
+        case opFit:
+            options.Fits.push_back(value);
+            break;
+        case opTarget:
+            options.Targets.push_back(value);
+            break;
+        case opMaxEvals:
+            if (!ReadMaxSteps(value, options.MaxEvaluations) ||
+                options.MaxEvaluations > MaxCalibrationEvaluations)
+                return "--max-evals needs a whole number from 1 to " +
+                       IntToStr(MaxCalibrationEvaluations);
+            break;
+        case opStarts:
+            if (!ReadWhole(value, 1, MaxCalibrationStarts, options.Starts))
+                return "--starts needs a whole number from 1 to " + IntToStr(MaxCalibrationStarts);
+            break;
+        case opTolerance:
+            options.HasTolerance = true;
+            if (!IsNumberText(Trim(value)) || !TryStrToFloat(Trim(value), options.Tolerance) ||
+                !(options.Tolerance > 0 && options.Tolerance < 1))
+                return "--tolerance needs a number above 0 and below 1";
+            break;
+        case opOut:
+            if (value.empty()) return "--out needs a file name";
+            options.OutFile = value;
             break;
         }
     }
@@ -247,110 +296,136 @@ std::string CliCommandProblem(const TCliOptions& options) {
 }
 
 std::string CliUsage() {
-    return std::string("Usage: quorvane-cli COMMAND MODEL.qvf [OPTIONS]\n"
-                       "Runs, checks, lists and upgrades Quorvane model files without the "
-                       "desktop program.\n"
-                       "run, check, info and render also take an XMILE model (.xmile, .xml or "
-                       ".stmx)\n"
-                       "or a Vensim model (.mdl), imported as the import command does.\n"
-                       "\n"
-                       "Commands:\n"
-                       "  run MODEL.qvf [--csv FILE] [--max-steps N] [--set NAME=VALUE]...\n"
-                       "      Runs the model from its start to its stop time and writes the "
-                       "simulated\n"
-                       "      values as CSV (a Time column, then one column per element) to "
-                       "FILE or to\n"
-                       "      standard output. Evaluation warnings go to standard error. Runs "
-                       "longer\n"
-                       "      than N steps (default 1000000) are refused. --set gives an "
-                       "element whose\n"
-                       "      equation is a plain number another value for this run.\n"
-                       "  sensitivity MODEL.qvf [--runs N] [--seed S] [--jobs J]\n"
-                       "      [--method random|lhs|grid] [--vary 'NAME=SOURCE']... "
-                       "[--output NAME]...\n"
-                       "      [--csv BANDS.csv] [--runs-csv RUNS.csv] [--plot PICTURE]\n"
-                       "      Runs the model N times with the varied constants drawn from "
-                       "their sources:\n"
-                       "      uniform(min, max), normal(mean, sd), normal(mean, sd, min, max), "
-                       "\n"
-                       "      triangular(min, mode, max), list(v1, v2, ...), steps(start, "
-                       "stop, count).\n"
-                       "      Without --vary the model's stored set-up is used. grid runs "
-                       "every\n"
-                       "      combination of list and steps values. BANDS.csv (or standard "
-                       "output) gets,\n"
-                       "      per output and step, min, p2.5, p12.5, p25, median, p75, p87.5, "
-                       "p97.5, max\n"
-                       "      and mean over the runs; RUNS.csv each run's values and final "
-                       "results;\n"
-                       "      PICTURE (.png, .svg or .pdf) the bands of the first output. The "
-                       "same seed\n"
-                       "      gives the same results whatever J (default: one per core).\n"
-                       "  check MODEL.qvf\n"
-                       "      Prints the model-check messages, with the equation errors of each "
-                       "element\n"
-                       "      indented below it.\n"
-                       "  info MODEL.qvf\n"
-                       "      Prints the time settings and one line per element: name, type, "
-                       "units and\n"
-                       "      equation, separated by tabs.\n"
-                       "  upgrade MODEL.qvf [OUT.qvf]\n"
-                       "      Writes the model in the current file format to OUT.qvf, or over "
-                       "the model\n"
-                       "      itself keeping the previous file as MODEL.bak.\n"
-                       "  render MODEL.qvf OUT.png|OUT.svg|OUT.pdf [--zoom PERCENT] [--run]\n"
-                       "      Paints the whole diagram into an image, as the program shows and "
-                       "prints it.\n"
-                       "      With --run the model is first run to its stop time, so graphs, "
-                       "tables and\n"
-                       "      value labels show the results. --zoom scales the picture (10 to "
-                       "1000,\n"
-                       "      default 100). SVG and PDF keep the text as text.\n"
-                       "  import MODEL.xmile|MODEL.mdl OUT.qvf\n"
-                       "      Reads an XMILE model (.xmile, .xml or .stmx) or a Vensim model "
-                       "(.mdl) with\n"
-                       "      its diagram and writes it as a Quorvane model. What Quorvane "
-                       "cannot compute\n"
-                       "      exactly (arrays and subscripts, modules and macros, data, "
-                       "functions without\n"
-                       "      a counterpart, ...) refuses the import, naming the element and "
-                       "the construct;\n"
-                       "      smoothing and delay functions become resources and flows.\n"
-                       "  export MODEL.qvf OUT.xmile [--drop-unsupported]\n"
-                       "      Writes the model as XMILE 1.0 with its diagram. NPV, FV, PV, "
-                       "RANDOM, TODAY\n"
-                       "      and sketched or derived data have no XMILE counterpart and refuse "
-                       "the export;\n"
-                       "      with --drop-unsupported the elements using them (and those "
-                       "depending on\n"
-                       "      them) and the sketches are left out, each listed on standard "
-                       "error.\n"
-                       "  import-data MODEL.qvf DATA.csv OUT.qvf\n"
-                       "      Reads observed data into the sketched series and writes the model "
-                       "to OUT.qvf.\n"
-                       "      DATA.csv has a header row: Time, then element names as equations "
-                       "write them\n"
-                       "      (or with blanks), separated by ',', ';' or tabs; numbers use '.'. "
-                       "An empty\n"
-                       "      cell is a missing point. Each named element's sketch is replaced "
-                       "by its\n"
-                       "      column's points; a name that matches no element refuses the "
-                       "import.\n"
-                       "\n"
-                       "Exit status:\n"
-                       "  0  success\n"
-                       "  1  errors in the model, a run longer than --max-steps allows, or a "
-                       "refused\n"
-                       "     or unsound XMILE or .mdl model, or data naming no element of the "
-                       "model\n"
-                       "  2  bad usage\n"
-                       "  3  a file that cannot be read or written, an XMILE file that is "
-                       "not XML, or\n"
-                       "     a data file that cannot be read as data\n"
-                       "\n"
-                       "Options:\n"
-                       "  -h, --help     show this help and exit\n"
-                       "      --version  show the program version and exit\n");
+    return std::string(
+        "Usage: quorvane-cli COMMAND MODEL.qvf [OPTIONS]\n"
+        "Runs, checks, lists and upgrades Quorvane model files without the "
+        "desktop program.\n"
+        "run, check, info and render also take an XMILE model (.xmile, .xml or "
+        ".stmx)\n"
+        "or a Vensim model (.mdl), imported as the import command does.\n"
+        "\n"
+        "Commands:\n"
+        "  run MODEL.qvf [--csv FILE] [--max-steps N] [--set NAME=VALUE]...\n"
+        "      Runs the model from its start to its stop time and writes the "
+        "simulated\n"
+        "      values as CSV (a Time column, then one column per element) to "
+        "FILE or to\n"
+        "      standard output. Evaluation warnings go to standard error. Runs "
+        "longer\n"
+        "      than N steps (default 1000000) are refused. --set gives an "
+        "element whose\n"
+        "      equation is a plain number another value for this run.\n"
+        "  sensitivity MODEL.qvf [--runs N] [--seed S] [--jobs J]\n"
+        "      [--method random|lhs|grid] [--vary 'NAME=SOURCE']... "
+        "[--output NAME]...\n"
+        "      [--csv BANDS.csv] [--runs-csv RUNS.csv] [--plot PICTURE]\n"
+        "      Runs the model N times with the varied constants drawn from "
+        "their sources:\n"
+        "      uniform(min, max), normal(mean, sd), normal(mean, sd, min, max), "
+        "\n"
+        "      triangular(min, mode, max), list(v1, v2, ...), steps(start, "
+        "stop, count).\n"
+        "      Without --vary the model's stored set-up is used. grid runs "
+        "every\n"
+        "      combination of list and steps values. BANDS.csv (or standard "
+        "output) gets,\n"
+        "      per output and step, min, p2.5, p12.5, p25, median, p75, p87.5, "
+        "p97.5, max\n"
+        "      and mean over the runs; RUNS.csv each run's values and final "
+        "results;\n"
+        "      PICTURE (.png, .svg or .pdf) the bands of the first output. The "
+        "same seed\n"
+        "      gives the same results whatever J (default: one per core).\n"
+        "  calibrate MODEL.qvf --fit 'NAME=LOW..HIGH'... [--target NAME[=WEIGHT]]...\n"
+        "      [--method bobyqa|neldermead|sbplx] [--max-evals N] [--starts K]\n"
+        "      [--jobs J] [--tolerance T] [--seed S] [--out FITTED.qvf]\n"
+        "      Finds the values of the --fit constants, within their bounds, for "
+        "which the\n"
+        "      run comes closest to the targets' sketched (observed) points: the "
+        "payoff is\n"
+        "      the sum over targets of WEIGHT (default 1 / the variance of the "
+        "target's\n"
+        "      points) times the squared differences. Without --target every "
+        "element\n"
+        "      with sketched points is a target. N evaluations at most per start "
+        "(default\n"
+        "      500); T the relative tolerance (default 1e-8); K starts, the first "
+        "from the\n"
+        "      model's values, the others spread over the bounds (seed S), run on "
+        "J threads.\n"
+        "      Prints each constant's start, fitted value and approximate 95% "
+        "interval\n"
+        "      (\"not identified\" when the payoff does not depend on it), the "
+        "payoffs,\n"
+        "      evaluations and time; --out writes the model with the fitted "
+        "values.\n"
+        "  check MODEL.qvf\n"
+        "      Prints the model-check messages, with the equation errors of each "
+        "element\n"
+        "      indented below it.\n"
+        "  info MODEL.qvf\n"
+        "      Prints the time settings and one line per element: name, type, "
+        "units and\n"
+        "      equation, separated by tabs.\n"
+        "  upgrade MODEL.qvf [OUT.qvf]\n"
+        "      Writes the model in the current file format to OUT.qvf, or over "
+        "the model\n"
+        "      itself keeping the previous file as MODEL.bak.\n"
+        "  render MODEL.qvf OUT.png|OUT.svg|OUT.pdf [--zoom PERCENT] [--run]\n"
+        "      Paints the whole diagram into an image, as the program shows and "
+        "prints it.\n"
+        "      With --run the model is first run to its stop time, so graphs, "
+        "tables and\n"
+        "      value labels show the results. --zoom scales the picture (10 to "
+        "1000,\n"
+        "      default 100). SVG and PDF keep the text as text.\n"
+        "  import MODEL.xmile|MODEL.mdl OUT.qvf\n"
+        "      Reads an XMILE model (.xmile, .xml or .stmx) or a Vensim model "
+        "(.mdl) with\n"
+        "      its diagram and writes it as a Quorvane model. What Quorvane "
+        "cannot compute\n"
+        "      exactly (arrays and subscripts, modules and macros, data, "
+        "functions without\n"
+        "      a counterpart, ...) refuses the import, naming the element and "
+        "the construct;\n"
+        "      smoothing and delay functions become resources and flows.\n"
+        "  export MODEL.qvf OUT.xmile [--drop-unsupported]\n"
+        "      Writes the model as XMILE 1.0 with its diagram. NPV, FV, PV, "
+        "RANDOM, TODAY\n"
+        "      and sketched or derived data have no XMILE counterpart and refuse "
+        "the export;\n"
+        "      with --drop-unsupported the elements using them (and those "
+        "depending on\n"
+        "      them) and the sketches are left out, each listed on standard "
+        "error.\n"
+        "  import-data MODEL.qvf DATA.csv OUT.qvf\n"
+        "      Reads observed data into the sketched series and writes the model "
+        "to OUT.qvf.\n"
+        "      DATA.csv has a header row: Time, then element names as equations "
+        "write them\n"
+        "      (or with blanks), separated by ',', ';' or tabs; numbers use '.'. "
+        "An empty\n"
+        "      cell is a missing point. Each named element's sketch is replaced "
+        "by its\n"
+        "      column's points; a name that matches no element refuses the "
+        "import.\n"
+        "\n"
+        "Exit status:\n"
+        "  0  success\n"
+        "  1  errors in the model, a run longer than --max-steps allows, or a "
+        "refused\n"
+        "     or unsound XMILE or .mdl model, or data naming no element of the "
+        "model,\n"
+        "     or no calibration target with observed points\n"
+        "  2  bad usage\n"
+        "  3  a file that cannot be read or written, an XMILE file that is "
+        "not XML, or\n"
+        "     a data file that cannot be read as data\n"
+        "  4  calibrate stopped at --max-evals before converging\n"
+        "\n"
+        "Options:\n"
+        "  -h, --help     show this help and exit\n"
+        "      --version  show the program version and exit\n");
 }
 
 int CliUsageError(std::ostream& err, const std::string& problem) {

@@ -12,7 +12,8 @@ enum TCliStatus : int {
     csSuccess = 0,
     csModelErrors = 1, // the model check failed, or the run cannot be done
     csBadUsage = 2,
-    csFileError = 3, // a file could not be read or written
+    csFileError = 3,    // a file could not be read or written
+    csNotConverged = 4, // calibrate stopped at its evaluation limit before converging
 };
 
 // The whole tool. args: the arguments after the program name. Returns the exit status.

@@ -28,12 +28,20 @@ struct TCliOptions {
     int32_t Runs = 0;                 // --runs N; 0 when not given
     int32_t Seed = -1;                // --seed S; -1 when not given
     int32_t Jobs = 0;                 // --jobs J; 0: one per core
-    std::string Method;               // --method random|lhs|grid
+    std::string Method;               // --method random|lhs|grid (calibrate: its optimisers)
     std::string RunsCsvFile;          // --runs-csv FILE
     std::string PlotFile;             // --plot PICTURE
     double Zoom = 100;                // render --zoom PERCENT
     bool Run = false;                 // render --run
     bool DropUnsupported = false;     // export --drop-unsupported
+    // calibrate
+    std::vector<std::string> Fits;    // --fit NAME=LOW..HIGH, in order
+    std::vector<std::string> Targets; // --target NAME[=WEIGHT], in order
+    int64_t MaxEvaluations = 0;       // --max-evals N; 0 when not given
+    int32_t Starts = 0;               // --starts K; 0 when not given
+    bool HasTolerance = false;        // --tolerance T
+    double Tolerance = 0;
+    std::string OutFile; // --out FITTED.qvf
 };
 
 // Reads args into options; returns the first problem, or an empty text.
@@ -52,6 +60,14 @@ int CommandMakeExamples(const TCliOptions& options, std::ostream& out, std::ostr
 int CommandImport(const TCliOptions& options, std::ostream& out, std::ostream& err);
 int CommandExport(const TCliOptions& options, std::ostream& out, std::ostream& err);
 int CommandImportData(const TCliOptions& options, std::ostream& out, std::ostream& err);
+int CommandCalibrate(const TCliOptions& options, std::ostream& out, std::ostream& err);
+
+struct TCalibrationPlan;
+struct TCalibrationResult;
+// calibrate's table: name, start, fitted value and interval per parameter, then the payoffs,
+// evaluations and time.
+void WriteCalibrationTable(const TCalibrationPlan& plan, const TCalibrationResult& result,
+                           std::ostream& out);
 
 // Reports a usage problem with the pointer to --help; returns csBadUsage.
 int CliUsageError(std::ostream& err, const std::string& problem);

@@ -9,6 +9,7 @@
 #include "app/SupportWindow.h"
 #include "app/TimeSettings.h"
 #include "app/Utilities.h"
+#include "app/analysis/CalibrateDialog.h"
 #include "app/analysis/SensitivityResults.h"
 #include "app/analysis/SensitivitySetUpDialog.h"
 #include "app/diagram/MainView.h"
@@ -36,6 +37,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -301,6 +303,64 @@ bool SaveSensitivityWindows(TSimulationMainForm& form, TUnattendedHooks& hooks,
     return ok;
 }
 
+// The customer growth example observed every three months of a run with a contact rate of 6
+// and a capacity of 15,000: the Calibrate window after fitting both, then the main window
+// after Apply with the graph of Customers through the observed points.
+bool SaveCalibrationWindows(TSimulationMainForm& form, TUnattendedHooks& hooks,
+                            const QDir& examples, const QString& images) {
+    LoadExample(form, examples, "customer_growth.qvf");
+    TDataFile* document = form.ActiveDocument();
+    if (!document) return false;
+    TSimulationObject& model = *document->Simulation;
+    TVariableObject* rate = FindElement(model, "Contact Rate");
+    TVariableObject* capacity = FindElement(model, "Capacity");
+    TVariableObject* customers = FindElement(model, "Customers");
+    if (!rate || !capacity || !customers) return false;
+    const std::string ownRate = rate->Equation, ownCapacity = capacity->Equation;
+    rate->Equation = "6";
+    capacity->Equation = "15000";
+    rate->Parsed = capacity->Parsed = false;
+    form.Run();
+    while (form.TimerSimulation->isActive())
+        form.TimerSimulationTimer();
+    std::vector<TDataPoint> observed;
+    for (double month = 0; month <= 36; month += 3)
+        observed.push_back({month, std::round(customers->Simulated.ValueAt(month))});
+    form.StopReset();
+    customers->Sketched.Points = observed;
+    customers->Sketched.Interval = 3;
+    rate->Equation = ownRate;
+    capacity->Equation = ownCapacity;
+    rate->Parsed = capacity->Parsed = false;
+
+    TCalibrationSetUp setUp;
+    setUp.Parameters = {{"Contact Rate", 2, 20}, {"Capacity", 5000, 40000}};
+    setUp.Targets = {{"Customers"}};
+    form.CalibrationSetUp = std::make_unique<TCalibrationSetUp>(setUp);
+    bool ok = true;
+    hooks.Shown = [&](QDialog& dialog) {
+        auto* window = qobject_cast<TFormCalibrate*>(&dialog);
+        if (!window) return;
+        window->show();
+        window->ButtonStart->click();
+        ok = Save(*window, images + "/calibrate.png") && window->HasResult && ok;
+        window->ButtonApply->click();
+        window->hide();
+    };
+    form.ShowCalibration();
+    hooks.Shown = nullptr;
+    while (form.TimerSimulation->isActive())
+        form.TimerSimulationTimer();
+    // Tall enough for the graph of Customers below the diagram.
+    const QSize size = form.size();
+    form.resize(size.width(), 1280);
+    ok = Save(form, images + "/calibrated-graph.png") && ok;
+    form.resize(size);
+    form.StopReset();
+    document->IsModified = false;
+    return ok;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -341,6 +401,7 @@ int main(int argc, char* argv[]) {
         ok = SaveSupportWindow(form, images) && ok;
         ok = SaveFirstLinkErrorLog(form, images) && ok;
         ok = SaveSensitivityWindows(form, hooks, examples, images) && ok;
+        ok = SaveCalibrationWindows(form, hooks, examples, images) && ok;
         // A model with errors: an equation that does not parse and one that leaves its
         // links unused.
         LoadExample(form, examples, "investment.qvf");

@@ -1,0 +1,117 @@
+// calibrate: the constants for which the model reproduces its observed data best, printed
+// as a table with their intervals, and optionally written into a copy of the model.
+#include "cli/CliCommands.h"
+
+#include "core/analysis/Calibration.h"
+#include "document/mdl/Mdl.h"
+#include "document/model/DataFile.h"
+#include "document/model/FittedValues.h"
+
+#include <algorithm>
+#include <ostream>
+
+namespace {
+
+void WriteRow(std::ostream& out, const std::vector<std::string>& cells,
+              const std::vector<size_t>& widths) {
+    std::string line;
+    for (size_t c = 0; c < cells.size(); ++c) {
+        line += cells[c];
+        if (c + 1 < cells.size()) line += std::string(widths[c] + 2 - cells[c].size(), ' ');
+    }
+    out << line << '\n';
+}
+
+} // namespace
+
+void WriteCalibrationTable(const TCalibrationPlan& plan, const TCalibrationResult& result,
+                           std::ostream& out) {
+    std::vector<std::vector<std::string>> rows{{"Parameter", "Start", "Fitted", "95% interval"}};
+    for (size_t i = 0; i < plan.Parameters(); ++i)
+        rows.push_back({plan.Names[i], CalibrationNumber(result.Own[i]),
+                        FittedValueText(result.Fitted[i]),
+                        result.Identified[i] ? CalibrationNumber(result.IntervalLow[i]) + " .. " +
+                                                   CalibrationNumber(result.IntervalHigh[i])
+                                             : std::string("not identified")});
+    std::vector<size_t> widths(4, 0);
+    for (const auto& row : rows)
+        for (size_t c = 0; c < row.size(); ++c)
+            widths[c] = std::max(widths[c], row[c].size());
+    for (const auto& row : rows)
+        WriteRow(out, row, widths);
+    out << "Payoff before: " << CalibrationNumber(result.PayoffBefore) << '\n'
+        << "Payoff after: " << CalibrationNumber(result.PayoffAfter) << '\n'
+        << "Evaluations: " << result.Evaluations << " (and " << result.CurvatureEvaluations
+        << " for the intervals)\n"
+        << "Time: " << CalibrationNumber(result.Seconds) << " s\n";
+}
+
+int CommandCalibrate(const TCliOptions& options, std::ostream& out, std::ostream& err) {
+    TCalibrationSetUp setUp;
+    for (const std::string& text : options.Fits) {
+        TFitParameter parameter;
+        std::string problem;
+        if (!ParseFitText(text, parameter, problem))
+            return CliUsageError(err, "--fit '" + text + "': " + problem);
+        setUp.Parameters.push_back(std::move(parameter));
+    }
+    if (setUp.Parameters.empty())
+        return CliUsageError(err, "calibrate needs at least one --fit 'NAME=LOW..HIGH'");
+    for (const std::string& text : options.Targets) {
+        TFitTarget target;
+        std::string problem;
+        if (!ParseTargetText(text, target, problem))
+            return CliUsageError(err, "--target '" + text + "': " + problem);
+        setUp.Targets.push_back(std::move(target));
+    }
+    if (!options.Method.empty()) CalibrationMethodFromWord(options.Method, setUp.Method);
+    if (options.MaxEvaluations > 0) setUp.MaxEvaluations = options.MaxEvaluations;
+    if (options.Starts > 0) setUp.Starts = options.Starts;
+    if (options.Seed >= 0) setUp.Seed = static_cast<uint32_t>(options.Seed);
+    if (options.HasTolerance) setUp.Tolerance = options.Tolerance;
+    if (!options.OutFile.empty() && IsImportFileName(options.OutFile))
+        return CliUsageError(err,
+                             "calibrate writes a Quorvane model (.qvf), not " + options.OutFile);
+
+    std::unique_ptr<TDataFile> document;
+    int status = LoadModelForCli(options.Files[0], false, DefaultMaxSteps, err, document);
+    if (status != csSuccess) return status;
+    TSimulationObject& simulation = *document->Simulation;
+    status = CheckModelForCli(simulation, err);
+    if (status != csSuccess) return status;
+
+    TCalibrationPlan plan;
+    std::string problem;
+    const TCalibrationProblem refused = PlanCalibration(simulation, setUp, plan, problem);
+    if (refused == cpArguments) return CliUsageError(err, problem);
+    if (refused == cpNoData) {
+        err << "quorvane-cli: " << problem << '\n';
+        return csModelErrors;
+    }
+
+    TCalibrationRunner runner(simulation, options.Jobs > 0 ? options.Jobs : DefaultAnalysisJobs());
+    TCalibrationResult result;
+    if (Calibrate(runner, plan, result, nullptr, problem) != aoFinished) {
+        err << "quorvane-cli: the calibration failed: " << problem << '\n';
+        return csModelErrors;
+    }
+    for (const std::string& warning : result.Warnings)
+        err << ForTerminal(warning) << '\n';
+    WriteCalibrationTable(plan, result, out);
+    if (result.Converged)
+        out << "Converged\n";
+    else
+        out << "Not converged: the optimiser stopped after " << setUp.MaxEvaluations
+            << " evaluations; raise --max-evals\n";
+
+    if (!options.OutFile.empty()) {
+        ApplyFittedValues(*document, plan, result.Fitted);
+        try {
+            document->SaveToFile(options.OutFile);
+        } catch (const std::exception& e) {
+            err << "quorvane-cli: " << e.what() << '\n';
+            return csFileError;
+        }
+    }
+    return result.Converged ? csSuccess : csNotConverged;
+}
