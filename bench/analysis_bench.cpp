@@ -25,8 +25,7 @@ namespace {
 }
 
 std::unique_ptr<TDataFile> SupplyChain() {
-    const auto file = std::filesystem::path(__FILE__).parent_path().parent_path() / "examples" /
-                      "supply_chain.qvf";
+    const auto file = std::filesystem::path(QV_SOURCE_DIR) / "examples" / "supply_chain.qvf";
     std::string message;
     auto document = TDataFile::LoadModelFile(file.string(), message);
     if (!document) Fail("supply_chain.qvf: " + message);

@@ -106,7 +106,7 @@ BENCHMARK(BM_LinearColumnSearch100k)->Unit(benchmark::kMillisecond);
 fs::path LargestExample() {
     fs::path largest;
     uintmax_t size = 0;
-    const fs::path folder = fs::path(__FILE__).parent_path().parent_path() / "examples";
+    const fs::path folder = fs::path(QV_SOURCE_DIR) / "examples";
     for (const auto& entry : fs::directory_iterator(folder))
         if (entry.path().extension() == ".qvf" && entry.file_size() > size) {
             size = entry.file_size();

@@ -173,6 +173,9 @@ if(QV_BENCH AND NOT QV_FUZZ)
     endif()
     add_executable(bench_${bname} ${src})
     target_compile_options(bench_${bname} PRIVATE ${QV_WARNINGS})
+    # ccache's base_dir makes __FILE__ relative to the build folder; benches find the
+    # examples from the source folder wherever they are started.
+    target_compile_definitions(bench_${bname} PRIVATE QV_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
     target_link_libraries(bench_${bname} PRIVATE ${blibs} benchmark::benchmark benchmark::benchmark_main)
   endforeach()
 endif()
