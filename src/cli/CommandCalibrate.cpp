@@ -1,5 +1,6 @@
 // calibrate: the constants for which the model reproduces its observed data best, printed
 // as a table with their intervals, and optionally written into a copy of the model.
+#include "cli/CalibrationCommand.h"
 #include "cli/CliCommands.h"
 
 #include "core/analysis/Calibration.h"
@@ -46,8 +47,11 @@ void WriteCalibrationTable(const TCalibrationPlan& plan, const TCalibrationResul
         << "Time: " << CalibrationNumber(result.Seconds) << " s\n";
 }
 
-int CommandCalibrate(const TCliOptions& options, std::ostream& out, std::ostream& err) {
-    TCalibrationSetUp setUp;
+TCalibrationJob::TCalibrationJob() = default;
+TCalibrationJob::~TCalibrationJob() = default;
+
+int PrepareCalibration(const TCliOptions& options, std::ostream& err, TCalibrationJob& job) {
+    TCalibrationSetUp& setUp = job.SetUp;
     for (const std::string& text : options.Fits) {
         TFitParameter parameter;
         std::string problem;
@@ -73,45 +77,56 @@ int CommandCalibrate(const TCliOptions& options, std::ostream& out, std::ostream
         return CliUsageError(err,
                              "calibrate writes a Quorvane model (.qvf), not " + options.OutFile);
 
-    std::unique_ptr<TDataFile> document;
-    int status = LoadModelForCli(options.Files[0], false, DefaultMaxSteps, err, document);
+    int status = LoadModelForCli(options.Files[0], false, DefaultMaxSteps, err, job.Document);
     if (status != csSuccess) return status;
-    TSimulationObject& simulation = *document->Simulation;
+    TSimulationObject& simulation = *job.Document->Simulation;
     status = CheckModelForCli(simulation, err);
     if (status != csSuccess) return status;
 
-    TCalibrationPlan plan;
     std::string problem;
-    const TCalibrationProblem refused = PlanCalibration(simulation, setUp, plan, problem);
+    const TCalibrationProblem refused = PlanCalibration(simulation, setUp, job.Plan, problem);
     if (refused == cpArguments) return CliUsageError(err, problem);
     if (refused == cpNoData) {
         err << "quorvane-cli: " << problem << '\n';
         return csModelErrors;
     }
+    return csSuccess;
+}
 
-    TCalibrationRunner runner(simulation, options.Jobs > 0 ? options.Jobs : DefaultAnalysisJobs());
-    TCalibrationResult result;
-    if (Calibrate(runner, plan, result, nullptr, problem) != aoFinished) {
-        err << "quorvane-cli: the calibration failed: " << problem << '\n';
-        return csModelErrors;
-    }
+int ReportCalibration(const TCliOptions& options, const TCalibrationResult& result,
+                      std::ostream& out, std::ostream& err, TCalibrationJob& job) {
     for (const std::string& warning : result.Warnings)
         err << ForTerminal(warning) << '\n';
-    WriteCalibrationTable(plan, result, out);
+    WriteCalibrationTable(job.Plan, result, out);
     if (result.Converged)
         out << "Converged\n";
     else
-        out << "Not converged: the optimiser stopped after " << setUp.MaxEvaluations
+        out << "Not converged: the optimiser stopped after " << job.SetUp.MaxEvaluations
             << " evaluations; raise --max-evals\n";
 
     if (!options.OutFile.empty()) {
-        ApplyFittedValues(*document, plan, result.Fitted);
+        ApplyFittedValues(*job.Document, job.Plan, result.Fitted);
         try {
-            document->SaveToFile(options.OutFile);
+            job.Document->SaveToFile(options.OutFile);
         } catch (const std::exception& e) {
             err << "quorvane-cli: " << e.what() << '\n';
             return csFileError;
         }
     }
     return result.Converged ? csSuccess : csNotConverged;
+}
+
+int CommandCalibrate(const TCliOptions& options, std::ostream& out, std::ostream& err) {
+    TCalibrationJob job;
+    const int status = PrepareCalibration(options, err, job);
+    if (status != csSuccess) return status;
+    TCalibrationRunner runner(*job.Document->Simulation,
+                              options.Jobs > 0 ? options.Jobs : DefaultAnalysisJobs());
+    TCalibrationResult result;
+    std::string problem;
+    if (Calibrate(runner, job.Plan, result, nullptr, problem) != aoFinished) {
+        err << "quorvane-cli: the calibration failed: " << problem << '\n';
+        return csModelErrors;
+    }
+    return ReportCalibration(options, result, out, err, job);
 }

@@ -1,14 +1,18 @@
 #include "mpi/MpiRun.h"
 
+#include "cli/CalibrationCommand.h"
 #include "cli/SensitivityCommand.h"
 #include "core/support/Version.h"
+#include "document/model/DataFile.h"
 #include "mpi/MpiShares.h"
 
 #include <mpi.h>
 #include <sched.h>
 
 #include <algorithm>
+#include <chrono>
 #include <climits>
+#include <iterator>
 #include <ostream>
 #include <sstream>
 #include <thread>
@@ -144,6 +148,90 @@ void GatherRuns(TSensitivityJob& job) {
 
 namespace {
 
+// Every process's bytes, on rank 0 in rank order (nothing elsewhere). Collective.
+std::vector<std::string> GatherBytes(const TWorld& world, const std::string& mine) {
+    const int size = static_cast<int>(std::min<size_t>(mine.size(), INT_MAX));
+    std::vector<int> sizes(world.Root() ? static_cast<size_t>(world.Size) : 0);
+    std::vector<int> starts(sizes.size());
+    MPI_Gather(&size, 1, MPI_INT, sizes.data(), 1, MPI_INT, 0, MPI_COMM_WORLD);
+    std::string all;
+    if (world.Root()) {
+        int64_t total = 0;
+        for (size_t r = 0; r < sizes.size(); ++r) {
+            starts[r] = static_cast<int>(std::min<int64_t>(total, INT_MAX));
+            total += sizes[r];
+        }
+        all.resize(static_cast<size_t>(std::min<int64_t>(total, INT_MAX)));
+    }
+    MPI_Gatherv(mine.data(), size, MPI_CHAR, all.data(), sizes.data(), starts.data(), MPI_CHAR, 0,
+                MPI_COMM_WORLD);
+    std::vector<std::string> parts;
+    for (size_t r = 0; r < sizes.size(); ++r)
+        parts.push_back(all.substr(static_cast<size_t>(starts[r]), static_cast<size_t>(sizes[r])));
+    return parts;
+}
+
+// Every process runs a share of the starts; rank 0 gathers them, picks the best, works out the
+// intervals and reports as quorvane-cli calibrate does.
+int Calibration(const TWorld& world, const TCliOptions& options, std::ostream& out,
+                std::ostream& err) {
+    TCalibrationJob job;
+    std::ostringstream messages;
+    int status = PrepareCalibration(options, messages, job);
+    status = Agree(world, status, messages.str(), err);
+    if (status != csSuccess) return status;
+
+    const auto began = std::chrono::steady_clock::now();
+    const int jobs = DefaultJobs();
+    TCalibrationRunner runner(*job.Document->Simulation, options.Jobs > 0 ? options.Jobs : jobs);
+    const TRunShare share = RunShare(job.Plan.Starts, world.Rank, world.Size);
+    std::vector<TStartResult> mine;
+    std::string problem;
+    messages.str(std::string());
+    if (runner.RunStarts(job.Plan, share.First, share.Last, mine, nullptr, problem) != aoFinished) {
+        messages << "quorvane-cli: the calibration failed: " << problem << '\n';
+        status = csModelErrors;
+    }
+    status = Agree(world, status, messages.str(), err);
+    if (status != csSuccess) return status;
+
+    const std::vector<std::string> starts = GatherBytes(world, PackStarts(mine));
+    const std::vector<std::string> warnings = GatherBytes(world, PackTexts(runner.Warnings()));
+    messages.str(std::string());
+    if (world.Root()) {
+        std::vector<TStartResult> all;
+        for (const std::string& part : starts) {
+            std::vector<TStartResult> some;
+            UnpackStarts(part, some);
+            all.insert(all.end(), std::make_move_iterator(some.begin()),
+                       std::make_move_iterator(some.end()));
+        }
+        TCalibrationResult result;
+        if (FinishCalibration(runner, job.Plan, all, result, problem) != aoFinished) {
+            messages << "quorvane-cli: the calibration failed: " << problem << '\n';
+            status = csModelErrors;
+        } else {
+            // Each warning once, in the order the processes saw them.
+            for (const std::string& part : warnings) {
+                std::vector<std::string> texts;
+                UnpackTexts(part, texts);
+                for (const std::string& text : texts)
+                    if (std::find(result.Warnings.begin(), result.Warnings.end(), text) ==
+                        result.Warnings.end())
+                        result.Warnings.push_back(text);
+            }
+            result.Seconds =
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+            status = ReportCalibration(options, result, out, messages, job);
+            if (!out.flush()) {
+                messages << "quorvane-cli: couldn't write standard output\n";
+                status = csFileError;
+            }
+        }
+    }
+    return Agree(world, status, messages.str(), err);
+}
+
 int Sensitivity(const TWorld& world, const TCliOptions& options, std::ostream& out,
                 std::ostream& err) {
     TSensitivityJob job;
@@ -193,12 +281,14 @@ int RunMpi(const std::vector<std::string>& args, std::ostream& out, std::ostream
     std::string problem;
     if (args.empty()) problem = "no command given";
     if (problem.empty()) problem = ParseCliArguments(args, options);
-    if (problem.empty() && options.Command != "sensitivity")
-        problem = "quorvane-mpi runs sensitivity; use quorvane-cli for '" + options.Command + "'";
+    if (problem.empty() && options.Command != "sensitivity" && options.Command != "calibrate")
+        problem = "quorvane-mpi runs sensitivity and calibrate; use quorvane-cli for '" +
+                  options.Command + "'";
     if (problem.empty()) problem = CliCommandProblem(options);
     std::ostringstream messages;
     int status = problem.empty() ? csSuccess : CliUsageError(messages, problem);
     status = Agree(world, status, messages.str(), err);
     if (status != csSuccess) return status;
+    if (options.Command == "calibrate") return Calibration(world, options, out, err);
     return Sensitivity(world, options, out, err);
 }

@@ -2,6 +2,7 @@
 // What quorvane-mpi works out without MPI itself: each process's share of the runs, the
 // warnings as bytes to send, the messages under this program's name.
 
+#include "core/analysis/Calibration.h"
 #include "core/analysis/Sensitivity.h"
 
 #include <cstddef>
@@ -18,6 +19,12 @@ TRunShare RunShare(size_t runs, int rank, int ranks);
 // Warnings as bytes and back. Unpacking refuses (false) bytes that were not packed so.
 std::string PackWarnings(const std::vector<TAnalysisWarning>& warnings);
 bool UnpackWarnings(const std::string& bytes, std::vector<TAnalysisWarning>& warnings);
+
+// Texts (a calibration's warnings) and the results of calibration starts, the same way.
+std::string PackTexts(const std::vector<std::string>& texts);
+bool UnpackTexts(const std::string& bytes, std::vector<std::string>& texts);
+std::string PackStarts(const std::vector<TStartResult>& starts);
+bool UnpackStarts(const std::string& bytes, std::vector<TStartResult>& starts);
 
 // The commands' messages name quorvane-cli; these name this program.
 std::string MpiMessages(const std::string& text);

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <limits>
 
 namespace {
 
@@ -55,6 +57,46 @@ TEST(MpiShares, WarningsTravelWholeAndBrokenBytesAreRefused) {
             EXPECT_FALSE(UnpackWarnings(bytes.substr(0, cut), back)) << cut;
         }
     }
+}
+
+TEST(MpiShares, StartsAndTextsTravelWholeAndBrokenBytesAreRefused) {
+    std::vector<TStartResult> starts(3);
+    starts[0] = {{10, 30}, {6.00001, 29.9999}, 1.5e-9, 412, soConverged, true, ""};
+    starts[1] = {{2.5, 49}, {},    std::numeric_limits<double>::infinity(), 0,
+                 soFailed,  false, "The optimiser failed: roundoff"};
+    starts[2] = {{}, {-0.0}, -1, 100000000, soMaxEvaluations, true, ""};
+    const std::string bytes = PackStarts(starts);
+    std::vector<TStartResult> back;
+    ASSERT_TRUE(UnpackStarts(bytes, back));
+    ASSERT_EQ(back.size(), starts.size());
+    for (size_t i = 0; i < starts.size(); ++i) {
+        EXPECT_EQ(back[i].Start, starts[i].Start) << i;
+        EXPECT_EQ(back[i].Fitted, starts[i].Fitted) << i;
+        EXPECT_EQ(back[i].Payoff, starts[i].Payoff) << i;
+        EXPECT_EQ(back[i].Evaluations, starts[i].Evaluations) << i;
+        EXPECT_EQ(back[i].Outcome, starts[i].Outcome) << i;
+        EXPECT_EQ(back[i].Done, starts[i].Done) << i;
+        EXPECT_EQ(back[i].Problem, starts[i].Problem) << i;
+    }
+    std::vector<size_t> ends;
+    for (size_t i = 1; i <= starts.size(); ++i)
+        ends.push_back(
+            PackStarts(std::vector<TStartResult>(starts.begin(), starts.begin() + i)).size());
+    for (size_t cut = 1; cut < bytes.size(); ++cut) {
+        if (std::find(ends.begin(), ends.end(), cut) == ends.end()) {
+            EXPECT_FALSE(UnpackStarts(bytes.substr(0, cut), back)) << cut;
+        }
+    }
+    std::string badOutcome = PackStarts({starts[0]});
+    badOutcome[badOutcome.size() - 24] = 9; // the outcome's lowest byte
+    EXPECT_FALSE(UnpackStarts(badOutcome, back));
+
+    const std::vector<std::string> texts = {"Error in Revenue: Divide by zero, assuming 0", "",
+                                            "second"};
+    std::vector<std::string> textsBack;
+    ASSERT_TRUE(UnpackTexts(PackTexts(texts), textsBack));
+    EXPECT_EQ(textsBack, texts);
+    EXPECT_FALSE(UnpackTexts(PackTexts(texts).substr(1), textsBack));
 }
 
 TEST(MpiShares, MessagesNameThisProgram) {

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# quorvane-mpi over 2 processes (3 in one case) writes the very bytes quorvane-cli writes, and
-# a fault ends every process with the same status and one message, within seconds.
+# quorvane-mpi over 2 processes (3 in one case) writes the very bytes quorvane-cli writes
+# (calibrate: the same table and fitted model), and a fault ends every process with the same
+# status and one message, within seconds.
 # Usage: mpi-sensitivity.sh QUORVANE-CLI QUORVANE-MPI MPIRUN SOURCE-FOLDER
 set -uo pipefail
 cli=$1 mpi=$2 mpirun=$3 source=$4
@@ -62,7 +63,8 @@ faults=(
   "broken model|1|There are errors in equations, cannot simulate|$broken|$broken|sensitivity;--vary;K=list(1)"
   "missing model|3|none.qvf\" does not exist.|$work/none.qvf|$work/none.qvf|sensitivity"
   "bad option|2|Try 'quorvane-mpi --help'|$supply|$supply|sensitivity;--runs;0"
-  "other command|2|quorvane-mpi runs sensitivity|$supply|$supply|run"
+  "other command|2|quorvane-mpi runs sensitivity and calibrate|$supply|$supply|run"
+  "calibrate without data|1|quorvane-mpi: No target has observed points within the run|$supply|$supply|calibrate;--fit;Lead Time=1..8"
   "unwritable output|3|couldn't write $work/no/bands.csv|$supply|$supply|sensitivity;--vary;Lead Time=list(2);--csv;$work/no/bands.csv"
   "only process 1 fails|3|process 1 of 2 failed:|$supply|$work/none.qvf|sensitivity;--vary;Lead Time=list(2)"
 )
@@ -78,6 +80,29 @@ for entry in "${faults[@]}"; do
   count=$(grep -cF -- "$message" "$work/err")
   [ "$count" = 1 ] || fail "$name: '$message' $count times in: $(cat "$work/err")"
 done
+
+# calibrate: data made by customer_growth with another contact rate; the same table and the
+# same fitted values from 4 starts over 2 processes (the time taken aside).
+growth=$source/examples/customer_growth.qvf
+"$cli" run "$growth" --set "Contact Rate=6" --csv "$work/run.csv" >/dev/null &&
+  "$cli" import-data "$growth" "$work/run.csv" "$work/observed.qvf" >/dev/null ||
+  fail "calibrate: the observed model could not be made"
+calibrate=(calibrate "$work/observed.qvf" --fit "Contact Rate=2..20" --fit "Price=10..50"
+  --target Customers --target "Revenue=1e-6" --starts 4 --jobs 1)
+"$cli" "${calibrate[@]}" --out "$work/cli.qvf" >"$work/cli.out" 2>"$work/cli.err"
+echo $? >"$work/cli.status"
+timeout 120 "${launch[@]}" -np 2 "$mpi" "${calibrate[@]}" --out "$work/mpi.qvf" \
+  >"$work/mpi.out" 2>"$work/mpi.err"
+echo $? >"$work/mpi.status"
+for f in status err; do
+  cmp -s "$work/cli.$f" "$work/mpi.$f" || fail "calibrate: $f differs: $(cat "$work/mpi.$f")"
+done
+diff <(grep -v '^Time: ' "$work/cli.out") <(grep -v '^Time: ' "$work/mpi.out") >/dev/null ||
+  fail "calibrate: the tables differ: $(diff "$work/cli.out" "$work/mpi.out")"
+grep -q '^Converged$' "$work/cli.out" || fail "calibrate: quorvane-cli did not converge"
+# The models differ in the time they were saved only: compare their elements.
+cmp -s <("$cli" info "$work/cli.qvf") <("$cli" info "$work/mpi.qvf") ||
+  fail "calibrate: the fitted models differ"
 
 [ $failures -eq 0 ] && echo "quorvane-mpi: every case passed"
 exit $((failures > 0))
