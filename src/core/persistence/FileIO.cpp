@@ -338,7 +338,9 @@ void TFileObject::NextToken() {
         }
         ++Position;
     }
-    if (Position == n && token.empty()) throw EFileEnd();
+    // A quoted text that the file ends inside is damaged: taken as it stands, it would swallow
+    // the file's last line break and read back differently once saved.
+    if (Position == n && (token.empty() || (inQuotes && !done))) throw EFileEnd();
     LastToken = std::move(token);
 }
 

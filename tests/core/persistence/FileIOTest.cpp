@@ -96,6 +96,9 @@ TEST(TokenFile, ScannerRules) {
         {"\t''\t'x'\r\n", {"", "x"}},
         {"\t'a''b'\r\n", {"a'b"}},
         {"\t'multi\r\nline'\r\n", {"multi\r\nline"}},
+        // A quote the file never closes is damaged, not a text up to the end.
+        {"\ta\t'open\r\n", {"a"}},
+        {"\t2)'\r$\t0\r\n", {}},
     };
     for (const auto& c : cases) {
         TFileObject file;
