@@ -5,6 +5,7 @@
 // The 900-element model is the chain of cli_bench: 300 chains of a Resource S_i (initial 100),
 // a rate R_i = 0.01 + 0.0001 * i + S_i / 1000000 and a Flow F_i = S_i * R_i filling S_i, from 0
 // to 3000 in steps of 1.
+#include "ChainModel.h"
 #include "core/analysis/Sensitivity.h"
 #include "core/model/RunToEnd.h"
 #include "document/model/DataFile.h"
@@ -29,32 +30,6 @@ std::unique_ptr<TDataFile> SupplyChain() {
     std::string message;
     auto document = TDataFile::LoadModelFile(file.string(), message);
     if (!document) Fail("supply_chain.qvf: " + message);
-    return document;
-}
-
-std::unique_ptr<TDataFile> ChainModel() {
-    auto document = std::make_unique<TDataFile>();
-    TSimulationObject& model = *document->Simulation;
-    model.StartTime = 0;
-    model.StopTime = 3000;
-    model.TimeStep = 1;
-    auto add = [&](uint8_t kind, const std::string& name, const std::string& equation) {
-        TVariableObject* element = model.NewElement(kind);
-        element->Name = name;
-        element->Equation = equation;
-        return element;
-    };
-    for (int i = 1; i <= 300; ++i) {
-        const std::string n = std::to_string(i);
-        TVariableObject* s = add(ekResource, "S_" + n, "100");
-        TVariableObject* r =
-            add(ekVariable, "R_" + n, "0.01 + 0.0001 * " + n + " + S_" + n + " / 1000000");
-        TVariableObject* f = add(ekFlow, "F_" + n, "S_" + n + " * R_" + n);
-        r->AddDependency(s);
-        f->AddDependency(s);
-        f->AddDependency(r);
-        s->AddDependency(f, true, 0);
-    }
     return document;
 }
 

@@ -5,6 +5,7 @@
 // The model is also saved as quorvane-chain900.qvf in the temporary folder, so that the
 // executable can be timed on it end to end:
 //     quorvane-cli run /tmp/quorvane-chain900.qvf --csv /dev/null
+#include "ChainModel.h"
 #include "cli/Cli.h"
 #include "cli/ResultsCsv.h"
 #include "core/model/RunToEnd.h"
@@ -23,40 +24,12 @@
 
 namespace {
 
-constexpr int Chains = 300;
-
 // Discards whatever is written, as /dev/null does.
 class TNullBuffer : public std::streambuf {
 protected:
     int_type overflow(int_type c) override { return traits_type::not_eof(c); }
     std::streamsize xsputn(const char*, std::streamsize n) override { return n; }
 };
-
-std::unique_ptr<TDataFile> ChainModel() {
-    auto document = std::make_unique<TDataFile>();
-    TSimulationObject& model = *document->Simulation;
-    model.StartTime = 0;
-    model.StopTime = 3000;
-    model.TimeStep = 1;
-    auto add = [&](uint8_t kind, const std::string& name, const std::string& equation) {
-        TVariableObject* element = model.NewElement(kind);
-        element->Name = name;
-        element->Equation = equation;
-        return element;
-    };
-    for (int i = 1; i <= Chains; ++i) {
-        const std::string n = std::to_string(i);
-        TVariableObject* s = add(ekResource, "S_" + n, "100");
-        TVariableObject* r =
-            add(ekVariable, "R_" + n, "0.01 + 0.0001 * " + n + " + S_" + n + " / 1000000");
-        TVariableObject* f = add(ekFlow, "F_" + n, "S_" + n + " * R_" + n);
-        r->AddDependency(s);
-        f->AddDependency(s);
-        f->AddDependency(r);
-        s->AddDependency(f, true, 0);
-    }
-    return document;
-}
 
 std::string ChainModelFile() {
     static const std::string path = [] {

@@ -7,6 +7,7 @@
 // mpirun runs with --bind-to none so that a process's threads may use every core (Open MPI
 // binds each process to one core when there are at most 2). The gathering is timed in
 // processes of this program that mpirun starts (--gather): rank 0 prints the mean time.
+#include "ChainModel.h"
 #include "cli/Cli.h"
 #include "cli/SensitivityCommand.h"
 #include "document/model/DataFile.h"
@@ -35,31 +36,10 @@ namespace {
 
 std::string ChainModelFile() {
     static const std::string path = [] {
-        TDataFile document;
-        TSimulationObject& model = *document.Simulation;
-        model.StartTime = 0;
-        model.StopTime = 3000;
-        model.TimeStep = 1;
-        auto add = [&](uint8_t kind, const std::string& name, const std::string& equation) {
-            TVariableObject* element = model.NewElement(kind);
-            element->Name = name;
-            element->Equation = equation;
-            return element;
-        };
-        for (int i = 1; i <= 300; ++i) {
-            const std::string n = std::to_string(i);
-            TVariableObject* s = add(ekResource, "S_" + n, "100");
-            TVariableObject* r =
-                add(ekVariable, "R_" + n, "0.01 + 0.0001 * " + n + " + S_" + n + " / 1000000");
-            TVariableObject* f = add(ekFlow, "F_" + n, "S_" + n + " * R_" + n);
-            r->AddDependency(s);
-            f->AddDependency(s);
-            f->AddDependency(r);
-            s->AddDependency(f, true, 0);
-        }
+        const std::unique_ptr<TDataFile> document = ChainModel();
         const std::string file =
             (std::filesystem::temp_directory_path() / "quorvane-mpi-chain900.qvf").string();
-        document.SaveToFile(file, false);
+        document->SaveToFile(file, false);
         return file;
     }();
     return path;
