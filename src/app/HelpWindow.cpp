@@ -1,6 +1,14 @@
 #include "app/HelpWindow.h"
 
+#include <QDialogButtonBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QImage>
+#include <QKeySequence>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QShortcut>
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QTextCursor>
@@ -8,33 +16,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-namespace {
-
-// Pictures of the whole window would need sideways scrolling; they are shown narrower.
-void FitImages(QTextBrowser& browser, int widest) {
-    QTextDocument& document = *browser.document();
-    QTextCursor cursor(&document);
-    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
-        for (auto it = block.begin(); !it.atEnd(); ++it) {
-            const QTextFragment fragment = it.fragment();
-            if (!fragment.charFormat().isImageFormat()) continue;
-            QTextImageFormat format = fragment.charFormat().toImageFormat();
-            const QVariant resource =
-                browser.loadResource(QTextDocument::ImageResource, QUrl(format.name()));
-            const QImage image = resource.value<QImage>().isNull()
-                                     ? QImage::fromData(resource.toByteArray())
-                                     : resource.value<QImage>();
-            if (image.isNull() || image.width() <= widest) continue;
-            format.setWidth(widest);
-            format.setHeight(static_cast<double>(image.height()) * widest / image.width());
-            cursor.setPosition(fragment.position());
-            cursor.setPosition(fragment.position() + fragment.length(), QTextCursor::KeepAnchor);
-            cursor.setCharFormat(format);
-        }
-    }
-}
-
-} // namespace
+#include <algorithm>
 
 THelpWindow::THelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName("HelpWindow");
@@ -44,11 +26,64 @@ THelpWindow::THelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     Browser->setAccessibleName("User guide");
     Browser->setOpenExternalLinks(true);
     Browser->setSource(QUrl(UserGuideUrl), QTextDocument::MarkdownResource);
-    FitImages(*Browser, 720);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    ButtonClose = buttons->button(QDialogButtonBox::Close);
+    ButtonClose->setObjectName("ButtonClose");
+    connect(buttons, &QDialogButtonBox::rejected, this, &QWidget::close);
+    // Escape closes it as it closes a dialog.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &QWidget::close);
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setContentsMargins(0, 0, 0, 6);
     layout->addWidget(Browser);
-    resize(800, 760);
+    auto* row = new QHBoxLayout;
+    row->setContentsMargins(6, 0, 6, 0);
+    row->addWidget(buttons);
+    layout->addLayout(row);
+    // Wide enough for the pictures of the main window to be read at their own size.
+    QSize size(1240, 880);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        size = size.boundedTo(screen->availableGeometry().size() * 9 / 10);
+    resize(size);
+}
+
+void THelpWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    FitImages();
+}
+
+void THelpWindow::FitImages() {
+    QTextDocument& document = *Browser->document();
+    const int scrollBar = Browser->verticalScrollBar()->sizeHint().width();
+    const int widest = std::max(200, Browser->viewport()->width() - scrollBar -
+                                         2 * static_cast<int>(document.documentMargin()));
+    if (widest == FittedWidth) return;
+    FittedWidth = widest;
+    QTextCursor cursor(&document);
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (!fragment.charFormat().isImageFormat()) continue;
+            QTextImageFormat format = fragment.charFormat().toImageFormat();
+            auto known = ImageSizes.find(format.name());
+            if (known == ImageSizes.end()) {
+                const QVariant resource =
+                    Browser->loadResource(QTextDocument::ImageResource, QUrl(format.name()));
+                const QImage image = resource.value<QImage>().isNull()
+                                         ? QImage::fromData(resource.toByteArray())
+                                         : resource.value<QImage>();
+                known = ImageSizes.emplace(format.name(), image.size()).first;
+            }
+            const QSize natural = known->second;
+            if (natural.isEmpty()) continue;
+            const int width = std::min(natural.width(), widest);
+            format.setWidth(width);
+            format.setHeight(static_cast<double>(natural.height()) * width / natural.width());
+            cursor.setPosition(fragment.position());
+            cursor.setPosition(fragment.position() + fragment.length(), QTextCursor::KeepAnchor);
+            cursor.setCharFormat(format);
+        }
+    }
 }
 
 bool THelpWindow::ShowSection(const QString& heading) {

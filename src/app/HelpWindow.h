@@ -1,8 +1,12 @@
 #pragma once
 // The user guide, built into the program, in a window of its own.
 
+#include <QSize>
 #include <QWidget>
 
+#include <map>
+
+class QPushButton;
 class QTextBrowser;
 
 class THelpWindow : public QWidget {
@@ -13,6 +17,16 @@ public:
     bool ShowSection(const QString& heading);
 
     QTextBrowser* Browser;
+    QPushButton* ButtonClose;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    // Pictures wider than the page are shown at the page's width, never wider than they are.
+    void FitImages();
+    std::map<QString, QSize> ImageSizes; // by resource name, as the pictures are
+    int FittedWidth = -1;
 };
 
 // The guide's address inside the program.

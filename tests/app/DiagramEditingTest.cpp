@@ -456,6 +456,13 @@ TEST_F(DiagramTest, EquationsPageSortsAndCopiesTheListing) {
     View().ComboBoxEquationSortOrder->setCurrentIndex(1);
     EXPECT_EQ(column(), QStringList({"Rate", "Demand", "Stock", "Inflow", "Outflow"}));
     EXPECT_EQ(View().GridEquations->item(2, 3)->text(), "init(100) ; + Inflow * dt - Outflow * dt");
+    // Every name, type ("Resource" in full), unit and equation fits its column.
+    const QTableWidget& grid = *View().GridEquations;
+    for (int row = 0; row < grid.rowCount(); ++row)
+        for (int c = 0; c < 4; ++c)
+            EXPECT_LE(grid.fontMetrics().horizontalAdvance(grid.item(row, c)->text()) + 6,
+                      grid.columnWidth(c))
+                << grid.item(row, c)->text().toStdString();
     View().EditCommand(acCopy);
     EXPECT_TRUE(QGuiApplication::clipboard()->text().contains("Variable\tType\tUnits\tEquation"));
     View().PageControlMain->setCurrentWidget(View().TabSheetNotes);

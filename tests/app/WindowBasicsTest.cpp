@@ -2,9 +2,16 @@
 // zooming keeps the middle of the view, the title bar names the model and shows unsaved
 // changes, the help window closes like any other, and the Equations page shows whole words.
 #include "app/DiagramFixture.h"
+#include "app/HelpWindow.h"
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QTextBlock>
+#include <QTextBrowser>
+#include <QTextDocument>
+
+#include <tuple>
 
 TEST_F(DiagramTest, TypedZoomValuesApplyOnEnterAndZoomKeepsTheCentre) {
     StartWith(StockModel());
@@ -48,4 +55,54 @@ TEST_F(DiagramTest, TypedZoomValuesApplyOnEnterAndZoomKeepsTheCentre) {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
     EXPECT_EQ(box.currentText(), "100%");
     EXPECT_FLOAT_EQ(Drawing().Zoom, 100);
+}
+
+namespace {
+
+// The width the help window gives its first picture, and the picture's own width.
+std::pair<double, int> FirstPictureWidths(THelpWindow& help) {
+    QTextDocument& document = *help.Browser->document();
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
+        for (auto it = block.begin(); !it.atEnd(); ++it)
+            if (it.fragment().charFormat().isImageFormat()) {
+                const QTextImageFormat format = it.fragment().charFormat().toImageFormat();
+                const QImage image(":/docs/" + format.name());
+                return {format.width(), image.width()};
+            }
+    return {0, 0};
+}
+
+} // namespace
+
+TEST_F(MainFormTest, TheHelpWindowClosesLikeADialogAndShowsPicturesReadably) {
+    Start();
+    struct TCase {
+        const char* Name;
+        std::function<void(THelpWindow&)> Close;
+    } cases[] = {{"Escape", [](THelpWindow& help) { QTest::keyClick(&help, Qt::Key_Escape); }},
+                 {"Close", [](THelpWindow& help) { help.ButtonClose->click(); }}};
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Form->ActionHelp->trigger();
+        THelpWindow& help = *Form->HelpWindow;
+        ASSERT_TRUE(help.isVisible());
+        QApplication::processEvents();
+        c.Close(help);
+        EXPECT_FALSE(help.isVisible());
+    }
+    // On a wide enough screen the main window's picture is shown at its own size; in a narrow
+    // window it is fitted to the page.
+    THelpWindow& help = *Form->HelpWindow;
+    help.show();
+    help.resize(1300, 900);
+    QApplication::processEvents();
+    auto [shown, natural] = FirstPictureWidths(help);
+    ASSERT_GT(natural, 600);
+    EXPECT_EQ(shown, natural);
+    help.resize(700, 600);
+    QApplication::processEvents();
+    std::tie(shown, natural) = FirstPictureWidths(help);
+    EXPECT_LT(shown, 700);
+    EXPECT_GT(shown, 500);
+    help.close();
 }

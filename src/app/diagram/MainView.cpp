@@ -281,6 +281,18 @@ void TFormMainView::FillEquations() {
     for (int row = 0; row < static_cast<int>(rows.size()); ++row)
         for (int column = 0; column < 5; ++column)
             GridEquations->setItem(row, column, new QTableWidgetItem(Q(rows[row][column])));
+    // Every column is wide enough for its heading and its texts ("Resource" in full), never
+    // narrower than its first width; a long equation is cut rather than pushing the notes
+    // out of sight. The notes take what is left.
+    const int widths[] = {128, 52, 93, 234};
+    const int widest[] = {320, 160, 200, 640};
+    QHeaderView& header = *GridEquations->horizontalHeader();
+    const QAbstractItemView& view = *GridEquations; // where the size hint is public
+    for (int column = 0; column < 4; ++column) {
+        const int wanted =
+            std::max(view.sizeHintForColumn(column), header.sectionSizeHint(column)) + 8;
+        GridEquations->setColumnWidth(column, std::clamp(wanted, widths[column], widest[column]));
+    }
 }
 
 void TFormMainView::CopyEquationGrid() {
