@@ -65,7 +65,9 @@ void TSimulationMainForm::ReplaceDocument(std::unique_ptr<TDataFile> document) {
     StopTimerForReplacement();
     std::unique_ptr<TDataFile> old = std::move(Document);
     Document = std::move(document);
+    Document->StateChanged = [this] { ShowCaption(); };
     MainView->SetDocument(Document.get());
+    if (old) old->StateChanged = nullptr;
     old.reset();
     Document->MakeCurrent();
     Recovery->Remove();
@@ -84,6 +86,22 @@ void TSimulationMainForm::InstallRecovered(std::unique_ptr<TDataFile> document) 
 
 void TSimulationMainForm::ShowFileName() {
     StatusFile->setText(Document && Document->HasFile ? Q(Document->FileName) : QString());
+    ShowCaption();
+}
+
+void TSimulationMainForm::ShowCaption() {
+    const bool named = Document && Document->HasFile && !Document->FileName.empty();
+    const QString path = named ? Q(Document->FileName) : QString();
+    // With a file path and no title of its own, the window shows the file's name with the
+    // program's; "[*]" is where the unsaved mark goes.
+    const QString caption = named ? QString() : QString("Quorvane[*]");
+    if (windowFilePath() != path || Caption != caption) {
+        Caption = caption;
+        setWindowTitle(caption);
+        setWindowFilePath(path);
+    }
+    const bool modified = Document && Document->IsModified;
+    if (isWindowModified() != modified) setWindowModified(modified);
 }
 
 void TSimulationMainForm::ShowDocumentZoom() {

@@ -115,6 +115,7 @@ public:
 
     TRecentFiles RecentFiles;
     QString ZoomText = "100%";
+    QString Caption; // the title set by ShowCaption
     QString CommandLine;
     std::unique_ptr<TDataFile> Document;
     bool EditingLocked = false;
@@ -211,6 +212,9 @@ private:
     // Puts doc in place of the current document and shows it as New does.
     void ReplaceDocument(std::unique_ptr<TDataFile> document);
     void ShowFileName();
+    // The title bar: the model's file and whether it has unsaved changes; "Quorvane" alone
+    // for a model never saved.
+    void ShowCaption();
     void ShowDocumentZoom();
     void StopTimerForReplacement();
     void ChooseTool(QToolButton* button);

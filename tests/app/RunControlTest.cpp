@@ -16,7 +16,9 @@
 
 TEST_F(MainFormTest, OpensWithTheProgramCaption) {
     Start();
-    EXPECT_EQ(Form->windowTitle(), QString("Quorvane"));
+    // "Quorvane" with the place of the unsaved mark, not shown while nothing changed.
+    EXPECT_EQ(Form->windowTitle(), QString("Quorvane[*]"));
+    EXPECT_FALSE(Form->isWindowModified());
     EXPECT_EQ(Form->centralWidget(), Form->MainView);
     EXPECT_NE(Form->findChild<QTimer*>("TimerSimulation"), nullptr);
     EXPECT_NE(Form->findChild<QToolButton*>("ToolButtonPlay"), nullptr);

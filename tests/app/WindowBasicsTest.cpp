@@ -106,3 +106,56 @@ TEST_F(MainFormTest, TheHelpWindowClosesLikeADialogAndShowsPicturesReadably) {
     EXPECT_GT(shown, 500);
     help.close();
 }
+
+TEST_F(DiagramTest, TheTitleBarFollowsSavesAndEdits) {
+    StartWith();
+    const QString file = Q(Temp / "growth.qvf");
+    // What the title bar shows: the file's name, or the program's alone, with "*" while
+    // there are unsaved changes.
+    auto shown = [&] {
+        QString title = Form->windowTitle();
+        return title.replace("[*]", Form->isWindowModified() ? "*" : "");
+    };
+    struct TCase {
+        const char* Step;
+        std::function<void()> Act;
+        const char* Title;
+        bool NamesTheFile;
+    } cases[] = {
+        {"new", [] {}, "Quorvane", false},
+        {"an edit",
+         [&] {
+             UseTool("Constant"), Click({200, 200});
+         },
+         "Quorvane*", false},
+        {"Save As",
+         [&] {
+             Hooks.FileNames.push_back(file);
+             Form->ActionSave->trigger();
+         },
+         "growth.qvf", true},
+        {"another edit",
+         [&] {
+             UseTool("Variable"), Click({300, 200});
+         },
+         "growth.qvf*", true},
+        {"Undo", [&] { Form->ActionUndo->trigger(); }, "growth.qvf*", true},
+        {"Save", [&] { Form->ActionSave->trigger(); }, "growth.qvf", true},
+        {"notes", [&] { View().RichEditNotes->setPlainText("Customers grow"); }, "growth.qvf*",
+         true},
+        {"New without saving",
+         [&] {
+             Hooks.Answers.push_back(mbNo);
+             Form->ActionNew->trigger();
+         },
+         "Quorvane", false},
+        {"Open", [&] { Form->LoadModel(file, false); }, "growth.qvf", true},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Step);
+        c.Act();
+        EXPECT_EQ(shown(), c.Title);
+        EXPECT_EQ(Form->windowFilePath(), c.NamesTheFile ? file : QString());
+    }
+    TakeMessages();
+}

@@ -155,6 +155,7 @@ void TDataFile::SaveToFile(const std::string& fileName, bool makeBackup) {
     FileName = fileName;
     HasFile = true;
     IsModified = false;
+    if (StateChanged) StateChanged();
 }
 
 std::string TDataFile::SavedText() {
@@ -252,6 +253,7 @@ void ValidateLoadedModel(const TSimulationObject& simulation) {
 void TDataFile::MarkModified() {
     Modified = Now();
     IsModified = true;
+    if (StateChanged) StateChanged();
 }
 
 void TDataFile::ApplyGraphOptions() {

@@ -8,6 +8,7 @@
 #include "core/support/Version.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -87,6 +88,9 @@ public:
     void SaveCopyToFile(const std::string& fileName);
 
     void MarkModified();
+    // Told whenever the modified mark or the file may have changed (an edit, a save), so that
+    // a window can show them.
+    std::function<void()> StateChanged;
     // Hands SeriesColours and SeriesShow to the diagram's painters; call after changing either.
     void ApplyGraphOptions();
     void AttachView(TFormBaseChild* window) { Views.View = window; }
