@@ -522,6 +522,19 @@ void TSimulationMainForm::SetActionState(int code, bool enabled, bool visible) {
     actions[code]->setVisible(visible);
 }
 
+void TSimulationMainForm::ShowStatus(const QString& text) {
+    // The hint panel: the next hint of what the pointer passes over replaces it.
+    StatusHint->setText(text);
+}
+
+void TSimulationMainForm::ModelRestored() {
+    // The time bar, the zoom box and the title show the model as Undo left it; the check
+    // that Undo ran has filled the error log.
+    UpdateTimeBar();
+    ShowDocumentZoom();
+    ShowCaption();
+}
+
 bool TSimulationMainForm::EditingAllowed() const {
     const TSimulationObject* simulation = ActiveSimulation();
     return simulation && (simulation->AtStart || simulation->Paused);

@@ -108,6 +108,8 @@ public:
     void SetActionState(int code, bool enabled, bool visible) override;
     bool EditingAllowed() const override;
     bool RunLocksEditing() const override { return EditingLocked; }
+    void ShowStatus(const QString& text) override;
+    void ModelRestored() override;
 
     // Notifier: evaluation warnings and model-check messages.
     void EvaluationWarning(const std::string& text) override;

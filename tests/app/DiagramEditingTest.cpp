@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QClipboard>
 #include <QComboBox>
+#include <QLabel>
 #include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -248,6 +249,67 @@ TEST_F(DiagramTest, LinkRulesSelectionMarqueeAndGroupDrag) {
     Hooks.OnDialog = nullptr;
     ASSERT_EQ(View().Selection.size(), 1u);
     EXPECT_EQ(static_cast<TVariableInstance*>(View().Selection[0])->Position, (TDrawPoint{60, 60}));
+}
+
+TEST_F(DiagramTest, ReleaseDoubleClickAndEnterReachTheElementUnderACrossingLink) {
+    StartWith(StockModel());
+    // A link from Demand ends in the middle of Stock: there the hover finds the link.
+    ASSERT_NE(Drawing().AddLink(DemandAt.x(), DemandAt.y(), Shape("Demand"), Shape("Stock"),
+                                StockAt.x(), StockAt.y()),
+              nullptr);
+    View().RefreshView();
+    Move(StockAt);
+    ASSERT_NE(dynamic_cast<TLinkInstance*>(View().HotObject), nullptr);
+    std::string opened;
+    Hooks.OnDialog = [&](QDialog& dialog) {
+        if (auto* setUp = dynamic_cast<TFormVariable*>(&dialog))
+            opened = setUp->Element ? setUp->Element->Name : "?";
+        dialog.reject();
+    };
+    struct TCase {
+        const char* Gesture;
+        std::function<void()> Act;
+    } cases[] = {{"double-click", [&] { DoubleClick(StockAt); }},
+                 {"Enter", [&] { Move(StockAt), Key(Qt::Key_Return); }}};
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Gesture);
+        opened.clear();
+        c.Act();
+        EXPECT_EQ(opened, "Stock");
+    }
+    Hooks.OnDialog = nullptr;
+    // A new link released there joins Stock.
+    UseTool("Link"), DragMouse(RateAt, StockAt);
+    bool linked = false;
+    for (const TDependency* dependency : Shape("Stock")->Var()->Dependencies)
+        linked = linked || (dependency->IsInformationLink() &&
+                            dependency->Source.GetTarget() == Shape("Rate")->Var());
+    EXPECT_TRUE(linked);
+}
+
+TEST_F(DiagramTest, ARefusedLinkSaysWhyInTheStatusBar) {
+    StartWith(StockModel());
+    PlaceClone(Doc(), *Shape("Demand")->Var(), 600, 300);
+    View().RefreshView();
+    const int links = Drawing().Links.Count();
+    struct TCase {
+        QPoint From, To;
+        const char* Status;
+    } cases[] = {
+        {EmptyAt, DemandAt, "A link starts on an element: press on one"},
+        {RateAt, EmptyAt, "A link ends on an element: release it over one"},
+        {RateAt, RateAt + QPoint(3, 3), "A link joins two different elements"},
+        {RateAt, {600, 300}, "A link cannot end on a clone: release it over Demand's own shape"},
+        {RateAt, InflowAt, "Rate is already linked to Inflow"},
+        {InflowAt, RateAt, "Rate is already linked to Inflow: two elements are joined by one link"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Status);
+        UseTool("Link"), DragMouse(c.From, c.To);
+        EXPECT_EQ(Form->StatusHint->text(), c.Status);
+        EXPECT_EQ(Drawing().Links.Count(), links);
+        EXPECT_FALSE(ToolButton("Link")->isChecked());
+    }
 }
 
 TEST_F(DiagramTest, AutoScrollMovesByAFifthOfTheOvershootOnEveryTick) {

@@ -29,6 +29,10 @@ public:
     virtual bool EditingAllowed() const = 0;
     // A run has locked the model until Stop/Reset (even when paused).
     virtual bool RunLocksEditing() const { return false; }
+    // A short word for the status bar: why a gesture did nothing.
+    virtual void ShowStatus(const QString& /*text*/) {}
+    // Undo put back an earlier model: whatever shows the model follows it.
+    virtual void ModelRestored() {}
 };
 
 class TFormBaseChild : public QWidget {

@@ -222,11 +222,13 @@ void TFormMainView::MouseDown(QPoint p, Qt::MouseButton button) {
         if (!CanEdit()) return;
         const int tag = ToolTag();
         if (tag == dtLink) {
-            if (auto* shape = dynamic_cast<TVariableInstance*>(hot)) {
+            // The element under the pointer, whatever link ends on it.
+            if (TVariableInstance* shape = Image()->ElementAt(p.x(), p.y())) {
                 LinkSource = shape;
                 ToolStart = p;
                 ToolPressed = true;
             } else {
+                Actions->ShowStatus(Q(LinkRefusal(nullptr, nullptr)));
                 DropTool();
             }
         } else {
@@ -371,11 +373,16 @@ void TFormMainView::MouseUp(QPoint p, Qt::MouseButton button, Qt::KeyboardModifi
             }
         } else if (ToolPressed && CanEdit()) {
             const int tag = ToolTag();
-            TDrawObject* hot = HitTest(p);
+            HitTest(p); // the hover follows the release
             if (tag == dtLink) {
-                auto* target = dynamic_cast<TVariableInstance*>(hot);
-                PlaceLink(*Document, {ToolStart.x(), ToolStart.y()}, LinkSource, target,
-                          {p.x(), p.y()});
+                // Released over an element, the link ends there, whatever link lies on top.
+                TVariableInstance* target = image->ElementAt(p.x(), p.y());
+                const std::string refused = LinkRefusal(LinkSource, target);
+                if (refused.empty())
+                    PlaceLink(*Document, {ToolStart.x(), ToolStart.y()}, LinkSource, target,
+                              {p.x(), p.y()});
+                else
+                    Actions->ShowStatus(Q(refused));
             } else if (tag == dtTable || tag == dtNote || tag == dtGraph) {
                 const TOutputControlClass kind = tag == dtTable  ? occTable
                                                  : tag == dtNote ? occNote
@@ -399,7 +406,10 @@ void TFormMainView::DoubleClick(QPoint p, Qt::MouseButton button) {
     LastMouse = p;
     if (button != Qt::LeftButton || !CanSelect() || ActiveTool) return;
     EndGesture();
-    OpenObjectDialog(HitTest(p));
+    // The element under the pointer comes before a link or pipe that crosses it.
+    TDrawObject* hot = HitTest(p);
+    TVariableInstance* element = Image() ? Image()->ElementAt(p.x(), p.y()) : nullptr;
+    OpenObjectDialog(element ? element : hot);
     SuppressNextMouseUp = true;
     UpdateEditActions();
 }
@@ -459,9 +469,12 @@ void TFormMainView::KeyUp(int key) {
     if (!image || PageControlMain->currentWidget() != TabSheetModel) return;
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
         if (!HotObject || !CanSelect() || GestureHeld()) return;
-        SelectOnly(HotObject);
+        // As a double-click: the element under the pointer before a link crossing it.
+        TDrawObject* target = image->ElementAt(LastMouse.x(), LastMouse.y());
+        if (!target) target = HotObject;
+        SelectOnly(target);
         RefreshView();
-        OpenObjectDialog(HotObject);
+        OpenObjectDialog(target);
         UpdateEditActions();
     } else if (key == Qt::Key_Escape) {
         if (GestureHeld()) return;

@@ -94,6 +94,14 @@ TDrawRect TDrawImage::MeasureContent() {
 // ---------------------------------------------------------------------------------------------
 // Hit test
 
+TVariableInstance* TDrawImage::ElementAt(int32_t x, int32_t y) const {
+    const TDrawPoint point{x, y};
+    for (bool selected : {true, false})
+        for (TVariableInstance* element : Elements)
+            if (element->Selected == selected && element->HitRect.Contains(point)) return element;
+    return nullptr;
+}
+
 TDrawObject* TDrawImage::ObjectAt(int32_t x, int32_t y, bool mark) {
     const TDrawPoint point{x, y};
     TDrawObject* result = nullptr;

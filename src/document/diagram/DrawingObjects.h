@@ -369,6 +369,10 @@ public:
 
     // Hit test at view pixels; with mark, updates every object's Highlighted.
     TDrawObject* ObjectAt(int32_t x, int32_t y, bool mark);
+    // View pixels: the element shape under the point, whatever link or pipe crosses it
+    // (selected shapes first, as ObjectAt takes them). What a double-click, Enter or a
+    // link's end means is the element.
+    TVariableInstance* ElementAt(int32_t x, int32_t y) const;
     // Drawing units: the first non-clone resource shape whose Bounds hold the point.
     TVariableInstance* ResourceAt(int32_t x, int32_t y) const;
     void SelectInRect(int32_t x1, int32_t y1, bool add, int32_t x2, int32_t y2);

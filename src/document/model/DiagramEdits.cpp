@@ -60,12 +60,25 @@ TVariableInstance* PlaceElement(TDataFile& document, int32_t tool, int32_t x, in
     return shape;
 }
 
+std::string LinkRefusal(const TVariableInstance* from, const TVariableInstance* to) {
+    if (!from || !from->Var()) return "A link starts on an element: press on one";
+    if (!to || !to->Var()) return "A link ends on an element: release it over one";
+    const TVariableObject* source = from->Var();
+    const TVariableObject* target = to->Var();
+    if (source == target) return "A link joins two different elements";
+    if (to->IsClone)
+        return "A link cannot end on a clone: release it over " + target->Name + "'s own shape";
+    if (HasInformationLink(target, source))
+        return source->Name + " is already linked to " + target->Name;
+    if (HasInformationLink(source, target))
+        return target->Name + " is already linked to " + source->Name +
+               ": two elements are joined by one link";
+    return {};
+}
+
 TLinkInstance* PlaceLink(TDataFile& document, TDrawPoint start, TVariableInstance* from,
                          TVariableInstance* to, TDrawPoint end) {
-    if (!from || !to || from == to || to->IsClone || !from->Var() || !to->Var()) return nullptr;
-    if (from->Var() == to->Var() || HasInformationLink(to->Var(), from->Var()) ||
-        HasInformationLink(from->Var(), to->Var()))
-        return nullptr;
+    if (!LinkRefusal(from, to).empty()) return nullptr;
     TLinkInstance* link = nullptr;
     EditDocument(document, efCheck, [&] {
         link = document.Image().AddLink(start.X, start.Y, from, to, end.X, end.Y);

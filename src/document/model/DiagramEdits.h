@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 class TDataFile;
@@ -33,6 +34,9 @@ enum TDiagramTool : int32_t {
 // A new element of the tool's kind (Constant, Variable, Resource or Flow tag) with its shape
 // at the point; a Resource or Flow also runs the check, attaches pipe ends and derives.
 TVariableInstance* PlaceElement(TDataFile& document, int32_t tool, int32_t x, int32_t y);
+// Why the link rules refuse a link from one shape to another, briefly, for the status bar;
+// empty when they allow it. from and to may be none (the press or release missed a shape).
+std::string LinkRefusal(const TVariableInstance* from, const TVariableInstance* to);
 // A link between two shapes, or none when the rules refuse it (no shape, the same element,
 // a clone as target, a second link between the two): then nothing changes at all.
 TLinkInstance* PlaceLink(TDataFile& document, TDrawPoint start, TVariableInstance* from,
