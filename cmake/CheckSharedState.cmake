@@ -11,8 +11,10 @@ endif()
 #   RandomSeed             RANDOM's program-wide generator, drawn from by ordinary runs only
 #   EquationTreeGeneration atomic
 #   SilentNotifier, Current the notifier, installed by the main thread before any analysis
+#   TIOListObject::NewSerial's next  atomic; a serial only has to differ from every other one
 set(allowed FileObject RandomSeed EquationTreeGeneration
-    _ZN12_GLOBAL__N_114SilentNotifierE _ZN12_GLOBAL__N_17CurrentE)
+    _ZN12_GLOBAL__N_114SilentNotifierE _ZN12_GLOBAL__N_17CurrentE
+    _ZZN13TIOListObject9NewSerialEvE4next)
 
 execute_process(COMMAND ${OBJDUMP} -t ${LIBRARY} OUTPUT_VARIABLE table RESULT_VARIABLE status)
 if(NOT status EQUAL 0)

@@ -208,9 +208,9 @@ void TSimulationMainForm::ShowTimeSettings() {
         ShowError("You cannot make changes to the time settings during a simulation", this);
         return;
     }
-    TimeSettings->Fill(*simulation);
+    TimeSettings->Fill(*Document);
     if (Hooks().Exec(*TimeSettings) != QDialog::Accepted || !TimeSettings->Applied) return;
-    Document->MarkModified();
     UpdateTimeBar();
     RepaintActiveView();
+    MainView->UpdateEditActions(); // Undo takes the settings back
 }

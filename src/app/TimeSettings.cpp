@@ -4,6 +4,8 @@
 #include "app/widgets/NumberEdit.h"
 #include "core/model/SimulationObjects.h"
 #include "core/support/NumberFormat.h"
+#include "document/model/DataFile.h"
+#include "document/model/DocumentEdits.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -103,8 +105,9 @@ TFormTimeSettings::TFormTimeSettings(QWidget* parent) : QDialog(parent) {
     });
 }
 
-void TFormTimeSettings::Fill(const TSimulationObject& simulation) {
-    Target = const_cast<TSimulationObject*>(&simulation);
+void TFormTimeSettings::Fill(TDataFile& document) {
+    Target = &document;
+    const TSimulationObject& simulation = *document.Simulation;
     const QSignalBlocker blockers[] = {QSignalBlocker(EditStartTime),
                                        QSignalBlocker(EditStopTime),
                                        QSignalBlocker(ComboBoxTimeStep),
@@ -133,7 +136,7 @@ void TFormTimeSettings::Fill(const TSimulationObject& simulation) {
     Applied = false;
 }
 
-bool TFormTimeSettings::Apply(TSimulationObject& simulation) {
+bool TFormTimeSettings::Apply(TDataFile& document) {
     Applied = false;
     if (!Changed) return true; // closes as Cancel would
     TTimeSettingsEntry entry;
@@ -172,7 +175,6 @@ bool TFormTimeSettings::Apply(TSimulationObject& simulation) {
         ShowError(Q(result.Error), this);
         return false;
     }
-    simulation.ApplyTimeSettings(*result.Values);
-    Applied = true;
+    Applied = EditTimeSettings(document, *result.Values);
     return true;
 }

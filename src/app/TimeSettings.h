@@ -6,18 +6,18 @@
 #include <QDialog>
 
 class TNumberEdit;
-class TSimulationObject;
+class TDataFile;
 
 class TFormTimeSettings : public QDialog {
     Q_OBJECT
 public:
     explicit TFormTimeSettings(QWidget* parent = nullptr);
 
-    // Shows the settings of simulation and clears the changed flag.
-    void Fill(const TSimulationObject& simulation);
-    // On "OK": true when the dialog may close. Applies the entries to simulation when
-    // something changed and every check passes; otherwise shows the first failure.
-    bool Apply(TSimulationObject& simulation);
+    // Shows the settings of the document's model and clears the changed flag.
+    void Fill(TDataFile& document);
+    // On "OK": true when the dialog may close. Applies the entries to the model, as one undo
+    // step, when something changed and every check passes; otherwise shows the first failure.
+    bool Apply(TDataFile& document);
 
     bool Changed = false;
     bool Applied = false; // the last Apply changed the model
@@ -37,5 +37,5 @@ public:
 private:
     double StoredTimeStep = 1;
     bool TimeStepEdited = false;
-    TSimulationObject* Target = nullptr;
+    TDataFile* Target = nullptr;
 };

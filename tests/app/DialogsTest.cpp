@@ -135,7 +135,7 @@ TEST_F(MainFormTest, TimeSettingsRefusesEntriesInOrderAndRounds) {
         {"0.5", "24", "0.5", "24", "12", ""},
     };
     for (const TCase& c : cases) {
-        dialog.Fill(Simulation());
+        dialog.Fill(*Form->ActiveDocument());
         const std::pair<TNumberEdit*, const char*> entries[] = {{dialog.EditStartTime, c.Start},
                                                                 {dialog.EditStopTime, c.Stop},
                                                                 {dialog.EditViewStart, c.ViewStart},
@@ -145,7 +145,7 @@ TEST_F(MainFormTest, TimeSettingsRefusesEntriesInOrderAndRounds) {
             edit->clear();
             QTest::keyClicks(edit, text);
         }
-        const bool closes = dialog.Apply(Simulation());
+        const bool closes = dialog.Apply(*Form->ActiveDocument());
         EXPECT_EQ(closes, *c.Message == 0) << c.Message;
         EXPECT_EQ(TakeMessages(), *c.Message ? QStringList{c.Message} : QStringList{});
     }

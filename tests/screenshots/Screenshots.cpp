@@ -155,7 +155,7 @@ bool SaveSetUpWindows(TSimulationMainForm& form, TUnattendedHooks& hooks, const 
     }
     {
         TFormTimeSettings settings(&form);
-        settings.Fill(*document->Simulation);
+        settings.Fill(*document);
         ok = SaveWindow(settings, images + "/time-settings.png") && ok;
     }
     // The GRAPH editor opens on a double-click on the call in the equation.

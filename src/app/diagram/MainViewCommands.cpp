@@ -61,6 +61,7 @@ void TFormMainView::EditCommand(int code) {
             ForgetObjects();
             UndoLastEdit(*Document);
             RefreshView();
+            if (Actions) Actions->ModelRestored();
         }
         break;
     case acCut:

@@ -232,6 +232,9 @@ public:
     // run, instead of the program-wide one.
     bool OwnRandom = false;
     uint32_t OwnRandomSeed = 0;
+    // How many times Reset has emptied the Simulated series; never saved. Undo compares a
+    // snapshot's count with the model's to know whether its series are still the last run's.
+    uint64_t ResetCount = 0;
 
 private:
     // The compiled equations, made again whenever the elements or their trees change;

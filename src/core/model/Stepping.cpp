@@ -690,6 +690,7 @@ size_t ResultsToReserve(const TSimulationObject& simulation) {
 void TSimulationObject::Reset() {
     CurrentTime = StartTime;
     AtStart = true;
+    ++ResetCount;
     CurrentSimulation = this;
     RunningSimulation = this;
     DepthWarningGiven = false;

@@ -1,8 +1,15 @@
 #include "core/persistence/FileItems.h"
 
 #include <algorithm>
+#include <atomic>
 
 thread_local TGlobalLinkManager GlobalLinkManager;
+
+uint64_t TIOListObject::NewSerial() {
+    // Analysis threads make models of their own: the counter is shared safely.
+    static std::atomic<uint64_t> next{1};
+    return next.fetch_add(1, std::memory_order_relaxed);
+}
 
 int32_t TIOListObject::GetIndex() const {
     if (!OwnerList) return -1;

@@ -35,6 +35,12 @@ public:
     // Position in the owning list (its identity in a file), or -1 without one.
     int32_t GetIndex() const;
 
+    // Unique among the objects made while the program runs; never saved. An undo snapshot
+    // takes the serials of the objects it copies, so that what happened to an object since
+    // (a run kept in a graph) can follow it when the snapshot comes back.
+    static uint64_t NewSerial();
+    uint64_t Serial = NewSerial();
+
     TIOObjectList* OwnerList = nullptr; // not owned
 
 private:

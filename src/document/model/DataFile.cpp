@@ -5,6 +5,7 @@
 #include "core/support/Text.h"
 
 #include "document/diagram/DrawingObjects.h"
+#include "document/model/UndoResults.h"
 
 #include <filesystem>
 #include <utility>
@@ -282,6 +283,7 @@ void TDataFile::PushUndo() {
     if (Simulation->IsStarted())
         for (TVariableObject* element : snapshot->Simulation->Variables)
             element->Simulated.Clear();
+    ShareSerials(*Simulation, Image(), *snapshot->Simulation, snapshot->Image());
     UndoStack.push_back(std::move(snapshot));
 }
 
@@ -295,6 +297,8 @@ void TDataFile::Undo() {
     Simulation->Owner = this;
     Image().Owner = this;
     Image().Model = Simulation.get();
+    // Undo takes back the edit; runs since and the view stay.
+    KeepResultsAcrossUndo(*snapshot->Simulation, snapshot->Image(), *Simulation, Image());
     ApplyGraphOptions(); // the options are the document's, not part of the undo
     snapshot->Image().Owner = nullptr;
     snapshot->Image().Model = snapshot->Simulation.get();

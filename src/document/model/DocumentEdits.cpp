@@ -57,3 +57,18 @@ void RunFollowUps(TDataFile& document, uint32_t followUp) {
     if ((followUp & efAttachFlows) && document.Views.Image) document.Image().AttachFlowEnds();
     if (followUp & efDerive) simulation.RefreshDerived();
 }
+
+bool EditTimeSettings(TDataFile& document, const TTimeSettingsValues& values) {
+    const TSimulationObject& s = *document.Simulation;
+    const bool same =
+        s.StartTime == values.StartTime && s.StopTime == values.StopTime &&
+        s.TimeStep == values.TimeStep && s.ViewStart == values.ViewStart &&
+        s.ViewStop == values.ViewStop && s.Now == values.Now && s.TimeUnit == values.TimeUnit &&
+        s.RunStepInterval == values.RunStepInterval && s.UpdateInterval == values.UpdateInterval &&
+        s.UpdateScreen == values.UpdateScreen;
+    if (same) return false;
+    return EditDocument(document, efDerive, [&] {
+        document.Simulation->ApplyTimeSettings(values);
+        return true;
+    });
+}

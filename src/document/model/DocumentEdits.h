@@ -52,3 +52,9 @@ bool EditDocument(TDataFile& document, uint32_t followUp, const std::function<bo
 
 // Runs the follow-ups alone (after Undo, a paste or a run that changed the structure).
 void RunFollowUps(TDataFile& document, uint32_t followUp);
+
+struct TTimeSettingsValues;
+
+// The Time Settings as one edit, with the derived data (they depend on the run's span and
+// step) after it. False, and no undo step, when the values are the ones the model has.
+bool EditTimeSettings(TDataFile& document, const TTimeSettingsValues& values);
