@@ -1,7 +1,8 @@
 // Pictures of the real main window for the user guide and for reviewers without a desktop:
 // opens each example, runs it to its end and saves the window; saves the set-up windows and
 // the context menu of the first example with a sketch, the tools' cursors and the Support
-// window; then draws a first link and breaks a model, saving the error log each time.
+// window; follows the user guide's first model step by step; then draws a first link and
+// breaks a model, saving the error log each time.
 // Usage: quorvane-screenshots EXAMPLES_FOLDER IMAGES_FOLDER
 #include "app/ErrorReport.h"
 #include "app/Recovery.h"
@@ -16,6 +17,8 @@
 #include "app/diagram/ToolCursors.h"
 #include "app/dialogs/ElementSetUp.h"
 #include "app/dialogs/GraphSetUp.h"
+#include "app/dialogs/SeriesEntryDialogs.h"
+#include "app/dialogs/VariableSelect.h"
 #include "app/output/ResultsTable.h"
 #include "app/print/PageSetup.h"
 #include "app/widgets/DrawSurface.h"
@@ -29,14 +32,20 @@
 #include <QLabel>
 #include <QLocale>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QToolButton>
+#include <QTreeWidget>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -53,10 +62,11 @@ public:
         return (buttons & mbNo) ? mbNo : mbOK;
     }
     QString FileName(QWidget*, const TFileDialogRequest&) override { return {}; }
-    // A window the program would show modally is handed to Shown instead, then cancelled.
+    // A window the program would show modally is handed to Shown instead; it ends as Shown
+    // answered it, else cancelled.
     int Exec(QDialog& dialog) override {
         if (Shown) Shown(dialog);
-        return 0;
+        return dialog.result();
     }
     void OpenUrl(const QString&) override {}
     int Count = 0;
@@ -361,6 +371,237 @@ bool SaveCalibrationWindows(TSimulationMainForm& form, TUnattendedHooks& hooks,
     return ok;
 }
 
+// Follows "A first model, step by step" of the user guide with the mouse and the dialogs, as a
+// newcomer does, checks that each step did what the guide says, and saves the pictures the
+// guide shows. False, with the step on stderr, when the program and the guide part.
+class TGuideWalk {
+public:
+    TGuideWalk(TSimulationMainForm& form, TUnattendedHooks& hooks, QString images)
+        : Form(form), Hooks(hooks), Images(std::move(images)) {}
+
+    bool Walk();
+
+private:
+    QWidget& Surface() { return *Form.MainView->ImageMain; }
+    void Mouse(QEvent::Type type, QPoint p) {
+        const Qt::MouseButtons held =
+            type == QEvent::MouseButtonRelease || type == QEvent::MouseMove ? Held : Qt::LeftButton;
+        if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick)
+            Held = Qt::LeftButton;
+        if (type == QEvent::MouseButtonRelease) Held = Qt::NoButton;
+        QMouseEvent event(type, QPointF(p), Surface().mapToGlobal(QPointF(p)),
+                          type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
+                          type == QEvent::MouseButtonRelease ? Qt::MouseButtons(Qt::NoButton)
+                                                             : held,
+                          Qt::NoModifier);
+        QApplication::sendEvent(&Surface(), &event);
+    }
+    void Click(QPoint p) {
+        Mouse(QEvent::MouseMove, p);
+        Mouse(QEvent::MouseButtonPress, p);
+        Mouse(QEvent::MouseButtonRelease, p);
+    }
+    void DoubleClick(QPoint p) {
+        Click(p);
+        Mouse(QEvent::MouseButtonDblClick, p);
+        Mouse(QEvent::MouseButtonRelease, p);
+    }
+    void Drag(QPoint from, QPoint to) {
+        Mouse(QEvent::MouseMove, from);
+        Mouse(QEvent::MouseButtonPress, from);
+        for (int i = 1; i <= 8; ++i)
+            Mouse(QEvent::MouseMove, from + (to - from) * i / 8);
+        Mouse(QEvent::MouseButtonRelease, to);
+    }
+    void Tool(const QString& caption) {
+        for (QToolButton* button : Form.ToolButtons)
+            if (button->text() == caption) button->click();
+    }
+    TVariableInstance* ShapeOf(const std::string& name) {
+        for (TVariableInstance* shape : Form.ActiveDocument()->Image().Elements)
+            if (shape->Var() && shape->Var()->Name == name && !shape->IsClone) return shape;
+        return nullptr;
+    }
+    QPoint Centre(TVariableInstance* shape) { return shape->HitRect.ToQRect().center(); }
+    // Double-clicks the element at p and answers Element Set-Up with a name and an equation.
+    void SetUp(QPoint p, const QString& name, const QString& equation) {
+        Hooks.Shown = [&](QDialog& dialog) {
+            auto* setUp = dynamic_cast<TFormVariable*>(&dialog);
+            if (!setUp) return;
+            if (!name.isEmpty()) setUp->EditName->setText(name);
+            setUp->MemoEquation->setPlainText(equation);
+            setUp->ButtonOK->click();
+        };
+        DoubleClick(p);
+        Hooks.Shown = nullptr;
+    }
+    // The part of the diagram round the model.
+    QPixmap Diagram(const QRect& around) {
+        Settle();
+        return Surface().grab(around);
+    }
+    bool Check(bool ok, const char* step) {
+        if (!ok) std::fprintf(stderr, "the guide's step went otherwise: %s\n", step);
+        return ok;
+    }
+
+    TSimulationMainForm& Form;
+    TUnattendedHooks& Hooks;
+    QString Images;
+    Qt::MouseButtons Held = Qt::NoButton;
+};
+
+bool TGuideWalk::Walk() {
+    bool ok = true;
+    // Wide enough for every tool bar, narrow enough for the help window to show the guide's
+    // first picture at its own size.
+    const QSize size = Form.size();
+    Form.resize(1180, 560);
+    Settle();
+    Form.NewModel();
+    Form.MainView->RefreshView();
+    const QRect area(110, 30, 690, 250);
+    // Step 2: a resource, named and given its starting value.
+    Tool("Resource");
+    Click({480, 230});
+    TVariableInstance* customers = ShapeOf("Resource 1");
+    if (!Check(customers != nullptr, "2: a resource appears")) return false;
+    SetUp(Centre(customers), "Customers", "100");
+    ok = Check(customers->Var()->Name == "Customers", "2: the resource is named") && ok;
+
+    // Step 3: a flow to the left; its arrow end dragged onto the resource.
+    Tool("Flow");
+    Click({230, 230});
+    TVariableInstance* shape = ShapeOf("Flow 1");
+    auto* flow = dynamic_cast<TFlowInstance*>(shape);
+    if (!Check(flow && flow->Outflow() && !flow->Outflow()->To(), "3: a flow with a free end"))
+        return false;
+    Form.MainView->RefreshView();
+    TLinkInstance* pipe = flow->Outflow();
+    const QPoint onPipe((pipe->ViewPoints[0].X + pipe->ViewPoints[3].X) / 2,
+                        (pipe->ViewPoints[0].Y + pipe->ViewPoints[3].Y) / 2);
+    Click(onPipe);
+    Form.MainView->RefreshView();
+    const QPoint tip(pipe->ViewPoints[3].X, pipe->ViewPoints[3].Y);
+    QPixmap before = Diagram(area);
+    Drag(tip, Centre(customers) - QPoint(12, 0));
+    ok = Check(pipe->To() == customers, "3: the pipe's end takes hold of the resource") && ok;
+    Form.MainView->RefreshView();
+    QPixmap after = Diagram(area);
+    {
+        // Before and after, side by side, cut to the flow and the resource.
+        const QRect part(50, 140, 420, 125);
+        QPixmap both(part.width() * 2 + 12, part.height());
+        both.fill(Qt::white);
+        QPainter painter(&both);
+        painter.drawPixmap(0, 0, before.copy(part));
+        painter.drawPixmap(part.width() + 12, 0, after.copy(part));
+        painter.setPen(Qt::gray);
+        painter.drawLine(part.width() + 6, 0, part.width() + 6, part.height());
+        painter.end();
+        ok = Write(both, Images + "/first-model-pipe.png") && ok;
+    }
+    SetUp(Centre(flow), "New Customers", "");
+
+    // Step 4: the constant above the flow.
+    Tool("Constant");
+    Click({230, 80});
+    TVariableInstance* rate = ShapeOf("Constant 1");
+    if (!Check(rate != nullptr, "4: a constant appears")) return false;
+    SetUp(Centre(rate), "Growth Rate", "5");
+
+    // Step 5: two links; the log lists the links the equation does not use yet.
+    // Pressed and released near the tops of the shapes, so that the links keep clear of the
+    // pipe, as a user would draw them.
+    const QRect valve = flow->HitRect.ToQRect();
+    const QRect constant = rate->HitRect.ToQRect();
+    Tool("Link");
+    Drag({constant.center().x(), constant.bottom() - 1}, valve.center() - QPoint(0, 30));
+    Tool("Link");
+    Drag(Centre(customers) - QPoint(22, 22), valve.center() + QPoint(28, -24));
+    ok = Check(Form.ActiveDocument()->Image().Links.Count() == 4, "5: two links drawn") && ok;
+    ok = Check(Form.ErrorLog->isVisible() &&
+                   Form.ErrorLog->MemoErrors->toPlainText() ==
+                       "New Customers has links which have not been used in the variable's "
+                       "equation",
+               "5: the error log lists the unused links once") &&
+         ok;
+    Click({700, 400}); // nothing selected, as the picture shows it
+    {
+        QPixmap diagram = Diagram(area);
+        QPixmap log = Form.ErrorLog->grab();
+        QPixmap both(diagram.width(), diagram.height() + log.height() + 12);
+        both.fill(Qt::white);
+        QPainter painter(&both);
+        painter.drawPixmap(0, 0, diagram);
+        painter.drawPixmap((diagram.width() - log.width()) / 2, diagram.height() + 12, log);
+        painter.end();
+        ok = Write(both, Images + "/first-model-links.png") && ok;
+    }
+
+    // Step 6: the flow's equation uses both links: the log empties.
+    SetUp(Centre(flow), "", "Customers * Growth_Rate / 100");
+    ok = Check(!Form.ErrorLog->isVisible(), "6: the error log empties and closes") && ok;
+
+    // Step 7: a graph of Customers that keeps its runs.
+    Tool("Graph");
+    Drag({560, 60}, {780, 210});
+    Hooks.Shown = [&](QDialog& dialog) {
+        if (auto* graph = dynamic_cast<TFormGraphEdit*>(&dialog)) {
+            graph->ButtonAdd->click();
+            graph->ListViewSeries->setCurrentItem(graph->ListViewSeries->topLevelItem(0));
+            graph->ButtonEdit->click();
+            graph->ButtonOK->click();
+        } else if (auto* select = dynamic_cast<TFormVariableSelect*>(&dialog)) {
+            select->ComboBoxVariables->setCurrentText("Customers");
+            select->accept();
+        } else if (auto* item = dynamic_cast<TFormGraphItemEdit*>(&dialog)) {
+            item->ComboBoxHistory->setCurrentIndex(0); // Yes
+            item->accept();
+        }
+    };
+    DoubleClick({670, 135});
+    Hooks.Shown = nullptr;
+
+    // Step 8: Run, then Stop/Reset keeps the run in the graph.
+    Form.ToolButtonPlay->click();
+    while (Form.TimerSimulation->isActive())
+        Form.TimerSimulationTimer();
+    const TDataSeries& series = customers->Var()->Simulated;
+    ok = Check(!series.IsEmpty() && std::fabs(series.Points.back().Value - 322.51) < 0.005,
+               "8: Customers reaches 322.51 at month 24") &&
+         ok;
+    Click({700, 400});
+    ok = Write(Diagram(area), Images + "/first-model-run.png") && ok;
+    ok = Save(Form, Images + "/first-model-window.png") && ok;
+    Form.ToolButtonStop->click();
+    int kept = 0;
+    for (TOutputControlInstance* control : Form.ActiveDocument()->Image().OutputControls)
+        if (auto* graph = dynamic_cast<TGraphInstance*>(control))
+            for (TVariableDataLink* entry : graph->Series)
+                kept += entry->Run > 0;
+    ok = Check(kept == 1, "8: the finished run stays in the graph") && ok;
+
+    // The Equations page of the model, sorted by type: the resource's row shows its start
+    // and its flow.
+    TFormMainView& view = *Form.MainView;
+    view.PageControlMain->setCurrentWidget(view.TabSheetEquations);
+    view.ComboBoxEquationSortOrder->setCurrentIndex(1);
+    Settle();
+    const QTableWidget& grid = *view.GridEquations;
+    const QRect rows(0, 0, std::min(grid.width(), 900),
+                     grid.horizontalHeader()->height() + 4 * grid.rowHeight(0) + 4);
+    ok = Write(view.GridEquations->grab(rows), Images + "/first-model-equations.png") && ok;
+    ok = Check(grid.item(1, 3) && grid.item(1, 3)->text() == "init(100) ; + New Customers * dt",
+               "the Equations page shows the resource's start and flow") &&
+         ok;
+    view.PageControlMain->setCurrentWidget(view.TabSheetModel);
+    Form.ActiveDocument()->IsModified = false;
+    Form.resize(size);
+    Settle();
+    return ok;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -399,6 +640,7 @@ int main(int argc, char* argv[]) {
         ok = SaveSetUpWindows(form, hooks, examples, images) && ok;
         ok = SaveToolCursors(form, images) && ok;
         ok = SaveSupportWindow(form, images) && ok;
+        ok = TGuideWalk(form, hooks, images).Walk() && ok;
         ok = SaveFirstLinkErrorLog(form, images) && ok;
         ok = SaveSensitivityWindows(form, hooks, examples, images) && ok;
         ok = SaveCalibrationWindows(form, hooks, examples, images) && ok;
