@@ -158,8 +158,9 @@ TEST_F(MainFormTest, ARunRefusedForEquationErrorsLeavesTheStateOfReset) {
             seen << action->objectName() + (action->isEnabled() ? " on" : " off");
         for (QToolButton* button : Form->ToolButtons)
             seen << button->objectName() + (button->isEnabled() ? " on" : " off");
-        for (QToolButton* button : {Form->ToolButtonPlay, Form->ToolButtonPlayStep,
-                                    Form->ToolButtonPause, Form->ToolButtonStepBack})
+        for (QToolButton* button :
+             {Form->ToolButtonPlay, Form->ToolButtonRunToEnd, Form->ToolButtonPlayStep,
+              Form->ToolButtonPause, Form->ToolButtonStepBack})
             seen << button->objectName() + (button->isEnabled() ? " on" : " off") +
                         (button->isChecked() ? " pressed" : "");
         return seen;
@@ -172,6 +173,11 @@ TEST_F(MainFormTest, ARunRefusedForEquationErrorsLeavesTheStateOfReset) {
     } cases[] = {{"Run",
                   [&] {
                       Form->ToolButtonPlay->click();
+                      Form->TimerSimulationTimer();
+                  }},
+                 {"Run to End",
+                  [&] {
+                      Form->ToolButtonRunToEnd->click();
                       Form->TimerSimulationTimer();
                   }},
                  {"Run Step", [&] { Form->ToolButtonPlayStep->click(); }}};

@@ -640,10 +640,12 @@ int main(int argc, char* argv[]) {
         ok = SaveSetUpWindows(form, hooks, examples, images) && ok;
         ok = SaveToolCursors(form, images) && ok;
         ok = SaveSupportWindow(form, images) && ok;
-        ok = TGuideWalk(form, hooks, images).Walk() && ok;
         ok = SaveFirstLinkErrorLog(form, images) && ok;
         ok = SaveSensitivityWindows(form, hooks, examples, images) && ok;
         ok = SaveCalibrationWindows(form, hooks, examples, images) && ok;
+        // After the picture of where the log first appears: the walk's smaller window would
+        // place it elsewhere.
+        ok = TGuideWalk(form, hooks, images).Walk() && ok;
         // A model with errors: an equation that does not parse and one that leaves its
         // links unused.
         LoadExample(form, examples, "investment.qvf");
