@@ -142,3 +142,46 @@ TEST_F(DiagramTest, UndoKeepsTheRunsOfGraphsAndTheLastRunsSeries) {
     undo();
     EXPECT_EQ(keptRuns(), 4);
 }
+
+// A snapshot taken while a run has started holds none of its points, so that no half run
+// comes back; the series Undo leaves are those of the model in use, during the run as after
+// Stop/Reset.
+TEST_F(DiagramTest, UndoOfAnEditDuringARunKeepsTheRunsSeries) {
+    struct TCase {
+        const char* Step;
+        bool ResetBeforeUndo;
+        bool Points; // Stock shows the run's series after Undo
+    } cases[] = {
+        {"Undo during the run", false, true},
+        {"Undo after Stop/Reset", true, false},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Step);
+        StartWith(StockModel());
+        Form->Run();
+        RunToEnd();
+        const std::vector<TDataPoint> run = Shape("Stock")->Var()->Simulated.Points;
+        ASSERT_GT(run.size(), 1u);
+        // What a run still lets the user change: the page set-up.
+        const uint8_t paper = Drawing().PaperSize;
+        Doc().PushUndo();
+        Drawing().PaperSize = static_cast<uint8_t>(paper + 3);
+        for (TVariableObject* element : Doc().UndoStack.back()->Simulation->Variables)
+            EXPECT_TRUE(element->Simulated.Points.empty()) << element->Name;
+        EXPECT_FALSE(Form->ActionUndo->isEnabled());
+        if (c.ResetBeforeUndo) {
+            Form->StopReset();
+            ASSERT_TRUE(Form->ActionUndo->isEnabled());
+            Form->ActionUndo->trigger();
+        } else {
+            Doc().Undo();
+        }
+        EXPECT_EQ(Drawing().PaperSize, paper);
+        const auto& points = Shape("Stock")->Var()->Simulated.Points;
+        EXPECT_EQ(points.size(), c.Points ? run.size() : 0u);
+        if (c.Points && points.size() == run.size()) {
+            EXPECT_EQ(points.back().Value, run.back().Value);
+        }
+        Form.reset();
+    }
+}

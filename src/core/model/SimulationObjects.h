@@ -233,7 +233,7 @@ public:
     bool OwnRandom = false;
     uint32_t OwnRandomSeed = 0;
     // How many times Reset has emptied the Simulated series; never saved. Undo compares a
-    // snapshot's count with the model's to know whether its series are still the last run's.
+    // snapshot's count with the model's to know whether a run has started since.
     uint64_t ResetCount = 0;
 
 private:

@@ -297,7 +297,7 @@ void TDataFile::Undo() {
     Simulation->Owner = this;
     Image().Owner = this;
     Image().Model = Simulation.get();
-    // Undo takes back the edit; runs since and the view stay.
+    // Undo takes back the edit; the runs since stay.
     KeepResultsAcrossUndo(*snapshot->Simulation, snapshot->Image(), *Simulation, Image());
     ApplyGraphOptions(); // the options are the document's, not part of the undo
     snapshot->Image().Owner = nullptr;

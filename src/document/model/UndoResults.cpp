@@ -3,6 +3,7 @@
 #include "document/diagram/DrawingObjects.h"
 
 #include <unordered_map>
+#include <utility>
 
 namespace {
 
@@ -73,19 +74,20 @@ void ShareSerials(const TSimulationObject& model, const TDrawImage& drawing,
 
 void KeepResultsAcrossUndo(TSimulationObject& replacedModel, const TDrawImage& replacedDrawing,
                            TSimulationObject& model, TDrawImage& drawing) {
-    // A reset since the snapshot: the series to show are the last run's, and an element that
-    // comes back had none in it. Without one, no series has changed since.
-    if (replacedModel.ResetCount != model.ResetCount) {
-        const auto replaced = BySerial(replacedModel.Variables);
-        for (TVariableObject* element : model.Variables) {
-            const auto same = replaced.find(element->Serial);
-            if (same != replaced.end())
-                element->Simulated.Assign(same->second->Simulated);
-            else
-                element->Simulated.Clear();
-        }
-        model.ResetCount = replacedModel.ResetCount;
+    // The series shown are always the model in use's: no edit changes them, and a snapshot
+    // taken while a run had started holds none. An element that Undo brings back keeps what
+    // the snapshot has of it only while no reset (no run) has happened since; else it was not
+    // in the run shown.
+    const bool runSince = replacedModel.ResetCount != model.ResetCount;
+    const auto replaced = BySerial(replacedModel.Variables);
+    for (TVariableObject* element : model.Variables) {
+        const auto same = replaced.find(element->Serial);
+        if (same != replaced.end())
+            std::swap(element->Simulated.Points, same->second->Simulated.Points);
+        else if (runSince)
+            element->Simulated.Clear();
     }
+    model.ResetCount = replacedModel.ResetCount;
 
     const auto elements = BySerial(model.Variables);
     std::unordered_map<uint64_t, TGraphInstance*> graphs;
@@ -98,11 +100,4 @@ void KeepResultsAcrossUndo(TSimulationObject& replacedModel, const TDrawImage& r
         const auto to = graphs.find(from->Serial);
         if (to != graphs.end()) KeepRuns(*from, *to->second, elements);
     }
-
-    // Where the user looks is not an edit either.
-    drawing.Zoom = replacedDrawing.Zoom;
-    drawing.Scale = replacedDrawing.Scale;
-    drawing.ScrollX = replacedDrawing.ScrollX;
-    drawing.ScrollY = replacedDrawing.ScrollY;
-    drawing.VisibleArea = replacedDrawing.VisibleArea;
 }

@@ -1,7 +1,8 @@
 #pragma once
 // Undo takes back edits, not results. A snapshot shares the serials of the objects it copies;
-// when it comes back, what the model in use got since without an edit (the series of the
-// last run, the runs kept in graphs) and the view (zoom, scroll position) are kept.
+// when it comes back, what the model in use got without an edit (the series of the run,
+// the runs kept in graphs) is kept. The zoom and scroll position are saved with
+// the drawing and come back with it, as the zoom box then shows.
 
 class TDrawImage;
 class TSimulationObject;

@@ -327,21 +327,6 @@ TEST(Undo, EveryKindOfEditOnARunModelIsUndoneExactly) {
              d.Inflow->Sketched.AddPoint(6, 9);
              d.Stock->Derive(false);
          }},
-        {"run point changed", [](TRichDocument& d) { d.Stock->Simulated.AddPoint(0, 9); }},
-        {"run again",
-         [](TRichDocument& d) {
-             d.Stock->Equation = "1";
-             d.Stock->Parsed = false;
-             d.Run();
-         }},
-        {"stepped back",
-         [](TRichDocument& d) {
-             TSimulationObject& model = *d.Document.Simulation;
-             bool tooLong = false;
-             RunToEnd(model, 1000, tooLong);
-             model.StepBackTo(5);
-         }},
-        {"run kept", [](TRichDocument& d) { d.Document.Image().KeepRunForComparison(); }},
         {"kept run removed", [](TRichDocument& d) { d.Graph->Series.Delete(1); }},
         {"note added",
          [](TRichDocument& d) {
@@ -384,6 +369,57 @@ TEST(Undo, EveryKindOfEditOnARunModelIsUndoneExactly) {
         // The restored model is whole: it checks and runs to the same results.
         d.Run();
         EXPECT_EQ(ModelText(d.Document), before) << what;
+    }
+}
+
+// Undo takes back edits, not results: what a run, a step back or Stop/Reset did since the
+// snapshot stays, to the last bit, while the edit made with it goes.
+TEST(Undo, ResultsSinceTheSnapshotStayWhileTheEditGoes) {
+    struct TCase {
+        const char* What;
+        std::function<void(TRichDocument&)> Act;
+        int GraphSeries; // the graph's entries after Undo
+    } cases[] = {
+        {"run point changed", [](TRichDocument& d) { d.Stock->Simulated.AddPoint(0, 9); }, 2},
+        {"edit and run again",
+         [](TRichDocument& d) {
+             d.Stock->Equation = "1";
+             d.Stock->Parsed = false;
+             d.Run();
+         },
+         2},
+        {"stepped back",
+         [](TRichDocument& d) {
+             TSimulationObject& model = *d.Document.Simulation;
+             bool tooLong = false;
+             RunToEnd(model, 1000, tooLong);
+             model.StepBackTo(5);
+         },
+         2},
+        {"run kept", [](TRichDocument& d) { d.Document.Image().KeepRunForComparison(); }, 3},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.What);
+        TRichDocument d;
+        const std::string before = ModelText(d.Document);
+        d.Document.PushUndo();
+        c.Act(d);
+        const std::vector<TDataPoint> results = d.AllPoints();
+        d.Document.MarkModified();
+        d.Document.Undo();
+        EXPECT_TRUE(SameBits(d.AllPoints(), results));
+        const TVariableObject* stock = d.Document.Simulation->FindByIdentifier("Stock");
+        ASSERT_NE(stock, nullptr);
+        EXPECT_EQ(stock->Equation, "100 / 3");
+        const auto* graph =
+            dynamic_cast<const TGraphInstance*>(d.Document.Image().OutputControls[0]);
+        ASSERT_NE(graph, nullptr);
+        EXPECT_EQ(graph->Series.Count(), c.GraphSeries);
+        // The restored model is whole: it runs to the results of before.
+        if (c.GraphSeries == 2) {
+            d.Run();
+            EXPECT_EQ(ModelText(d.Document), before);
+        }
     }
 }
 

@@ -123,8 +123,8 @@ TEST(GraphOnDiagram, ElementGraphsKeepTheColoursAfterReloadAndUndo) {
     d.Document.MakeCurrent();
     d.Document.PushUndo();
     d.Document.Undo();
-    // A snapshot taken during a run keeps none of its results: the curve comes from a new run.
-    d.Run();
+    // The snapshot taken during the run holds none of its points, yet Undo takes back the
+    // edit, not the run: the curve stays.
     EXPECT_GT(Count(d.Paint(), shape, purple), 10);
 }
 
