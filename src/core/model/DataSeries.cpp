@@ -118,8 +118,8 @@ void TDataSeries::Load(TFileObject& file) {
     Stepwise = file.ReadBoolean();
     if (!file.FileVersionLess("1.0.1", 3)) {
         SpareFlag = file.ReadBoolean();
-        Origin = file.ReadFloat();
-        Interval = file.ReadFloat();
+        Origin = file.ReadFiniteFloat();
+        Interval = file.ReadFiniteFloat();
     }
     int32_t n = file.ReadInteger();
     Points.clear();
@@ -135,7 +135,8 @@ void TDataSeries::Load(TFileObject& file) {
     Points.reserve(std::min<size_t>(static_cast<size_t>(n), file.RemainingTokenCapacity() / 2));
     bool ordered = true;
     for (int32_t i = 0; i < n; ++i) {
-        double t = file.ReadFloat();
+        // A time that is not a number cannot be put in order; a value may well be NaN.
+        double t = file.ReadFiniteFloat();
         double v = file.ReadFloat();
         if (!Points.empty() && !(t - FloatTolerance > Points.back().Time)) ordered = false;
         Points.push_back({t, v});

@@ -17,6 +17,9 @@ bool UsableGrid(const TSimulationObject& s) {
     const double dt = s.TimeStep;
     if (!std::isfinite(dt) || dt <= 0 || !std::isfinite(s.StartTime) || !std::isfinite(s.StopTime))
         return false;
+    // The points lie at offsets from the start up to a step past the stop, and a saved time
+    // must be a number.
+    if (!std::isfinite(s.StopTime - s.StartTime + 2 * dt)) return false;
     return (s.StopTime - s.StartTime) / dt <= static_cast<double>(MaxDerivedSteps);
 }
 

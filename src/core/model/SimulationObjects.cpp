@@ -104,13 +104,14 @@ void TVariableObject::Load(TFileObject& file) {
     if (kind < ekConstant || kind > ekFlow)
         throw EConvertError("'" + IntToStr(kind) + "' is not a valid element kind");
     Kind = static_cast<uint8_t>(kind);
+    // Values may have overflowed in a run and are kept as they are; the scale may not.
     InitialValue = file.ReadFloat();
     Value = file.ReadFloat();
     Sketched.Load(file);
     Derived.Load(file);
     Simulated.Load(file);
-    LowerY = file.ReadFloat();
-    UpperY = file.ReadFloat();
+    LowerY = file.ReadFiniteFloat();
+    UpperY = file.ReadFiniteFloat();
     Dependencies.LoadItems(file);
     DeriveFromSource =
         file.FileVersionLess("1.0.6", 3) ? 0 : static_cast<uint8_t>(file.ReadInteger());
@@ -253,14 +254,15 @@ void TSimulationObject::Save(TFileObject& file) {
 void TSimulationObject::Load(TFileObject& file) {
     // The elements' dependency links bind against this object's Variables.
     CurrentSimulation = this;
-    StartTime = file.ReadFloat();
-    StopTime = file.ReadFloat();
-    TimeStep = file.ReadFloat();
-    CurrentTime = file.ReadFloat();
-    ViewStart = file.ReadFloat();
-    ViewStop = file.ReadFloat();
+    // Every time must be a number; SpareValue is kept as it was written, since nothing reads it.
+    StartTime = file.ReadFiniteFloat();
+    StopTime = file.ReadFiniteFloat();
+    TimeStep = file.ReadFiniteFloat();
+    CurrentTime = file.ReadFiniteFloat();
+    ViewStart = file.ReadFiniteFloat();
+    ViewStop = file.ReadFiniteFloat();
     SpareValue = file.ReadFloat();
-    Now = file.ReadFloat();
+    Now = file.ReadFiniteFloat();
     TimeUnit = file.FileVersionLess("1.0.5", 3) ? std::string("Months") : file.ReadString();
     if (file.FileVersionLess("1.0.4", 3)) {
         RunStepInterval = 1;

@@ -64,10 +64,13 @@ double RelativeRunTime(const TVariableObject& element) {
 }
 
 // Whether adding the time step moves the clock forward at all; a zero, negative or
-// non-finite step (or one lost in the clock's precision) would make a run endless.
-bool CanAdvance(double currentTime, double timeStep) {
+// non-finite step (or one lost in the clock's precision) would make a run endless. The
+// results are stored at offsets from the start, which must stay numbers too: a span near
+// the largest double would otherwise save an infinite time that no file may hold.
+bool CanAdvance(double currentTime, double timeStep, double startTime) {
     return std::isfinite(timeStep) && timeStep > 0 && std::isfinite(currentTime) &&
-           currentTime + timeStep > currentTime;
+           currentTime + timeStep > currentTime &&
+           std::isfinite(currentTime + timeStep - startTime);
 }
 
 // Whether a tree holds functions that keep state from one step to the next.
@@ -437,7 +440,7 @@ bool TSimulationObject::CheckModel() {
 
 void TSimulationObject::Step() {
     if (!AtStart) {
-        if (!CanAdvance(CurrentTime, TimeStep)) return;
+        if (!CanAdvance(CurrentTime, TimeStep, StartTime)) return;
         StepTime = CurrentTime;
         CurrentTime += TimeStep;
     }
@@ -715,9 +718,9 @@ size_t TSimulationObject::TakeReservation() {
 
 namespace {
 
-bool ClockFinished(double currentTime, double timeStep, double stopTime) {
+bool ClockFinished(double currentTime, double timeStep, double startTime, double stopTime) {
     // A run that cannot move forward, or has no end, is over after its first step.
-    if (!CanAdvance(currentTime, timeStep) || !std::isfinite(stopTime)) return true;
+    if (!CanAdvance(currentTime, timeStep, startTime) || !std::isfinite(stopTime)) return true;
     return SameValue(currentTime, stopTime) || currentTime > stopTime;
 }
 
@@ -725,7 +728,7 @@ bool ClockFinished(double currentTime, double timeStep, double stopTime) {
 
 bool TSimulationObject::IsFinished() const {
     if (AtStart) return false;
-    return ClockFinished(CurrentTime, TimeStep, StopTime);
+    return ClockFinished(CurrentTime, TimeStep, StartTime, StopTime);
 }
 
 std::vector<double> RunStepOffsets(const TSimulationObject& simulation, int64_t maxSteps,
@@ -736,7 +739,7 @@ std::vector<double> RunStepOffsets(const TSimulationObject& simulation, int64_t 
     // Step and IsFinished on a clock of its own.
     double time = simulation.StartTime;
     offsets.push_back(0);
-    while (!ClockFinished(time, simulation.TimeStep, simulation.StopTime)) {
+    while (!ClockFinished(time, simulation.TimeStep, simulation.StartTime, simulation.StopTime)) {
         if (static_cast<int64_t>(offsets.size()) > maxSteps + 1) {
             tooLong = true;
             offsets.clear();

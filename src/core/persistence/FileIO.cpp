@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <charconv>
 #include <climits>
+#include <cmath>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
@@ -362,6 +363,13 @@ double TFileObject::ReadFloat() {
     NextToken();
     // A saved infinity or NaN (a run that overflowed) must not make the model unreadable.
     return StrToFloatOrSpecial(LastToken);
+}
+
+double TFileObject::ReadFiniteFloat() {
+    const double value = ReadFloat();
+    if (!std::isfinite(value))
+        throw EConvertError("'" + LastToken + "' is not a finite floating point value");
+    return value;
 }
 
 bool TFileObject::FileVersionLess(const std::string& version, int parts) const {

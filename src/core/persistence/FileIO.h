@@ -86,6 +86,10 @@ public:
     int32_t ReadInteger();
     bool ReadBoolean();
     double ReadFloat();
+    // ReadFloat for a number that places something: a time, a step, an interval, a scale.
+    // The program never writes such a number as NAN or INF, and what reads it (ordering,
+    // stepping, ticks) needs a finite value, so either is damaged data (EConvertError).
+    double ReadFiniteFloat();
 
     // True when FileVersion is set and older than version over the first parts components.
     // An empty version stands for CurrentVersion.

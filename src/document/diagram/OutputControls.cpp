@@ -382,8 +382,9 @@ void TGraphInstance::Load(TFileObject& file) {
     YMin = std::numeric_limits<double>::infinity();
     YMax = -std::numeric_limits<double>::infinity();
     if (file.FileVersionLess("1.0.8.120", 4)) return;
-    if (file.ReadInteger() != 1) YMin = file.ReadFloat();
-    if (file.ReadInteger() != 1) YMax = file.ReadFloat();
+    // An automatic bound is written as the flag alone, so a bound after the flag is a number.
+    if (file.ReadInteger() != 1) YMin = file.ReadFiniteFloat();
+    if (file.ReadInteger() != 1) YMax = file.ReadFiniteFloat();
 }
 
 void TGraphInstance::PaintContent(const TDrawRect& /*visible*/, QPainter& canvas, QRgb colour,

@@ -325,6 +325,35 @@ TEST(Stepping, UnusableTimeSettingsEndTheRunAfterTheStart) {
     }
 }
 
+// Results and derived data are kept at offsets from the start; near the largest double the
+// offset of a later step would be infinite, and a file may hold no such time.
+TEST(Stepping, RunsAndDerivationsNeverStoreATimeThatIsNotANumber) {
+    struct Case {
+        double start, stop, step;
+        int32_t points; // of the run, which ends where the next offset would overflow
+    } cases[] = {{-1e308, 1e308, 1e308, 2},
+                 {-0.875e308, 0.875e308, 1e308, 2},
+                 {0, 1.7e308, 1e308, 2},
+                 {0, 1e308, 2.5e307, 5}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.start);
+        TModelBuilder b(c.start, c.stop, c.step);
+        auto& stock = b.Resource("Stock", "");
+        auto& in = b.Flow("In", "");
+        b.Inflow(in, stock);
+        TModelBuilder::Sketch(stock, {{0, 1}, {1e300, 2}});
+        TModelBuilder::Sketch(in, {{0, 1}});
+        stock.Derive(false);
+        in.Derive(false);
+        ASSERT_TRUE(b.Run(100));
+        EXPECT_EQ(stock.Simulated.Count(), c.points);
+        for (const TVariableObject* element : {&stock, &in})
+            for (const TDataSeries* series : {&element->Simulated, &element->Derived})
+                for (const TDataPoint& p : series->Points)
+                    EXPECT_TRUE(std::isfinite(p.Time)) << element->Name;
+    }
+}
+
 TEST(Stepping, ResultsAreReservedOnlyForRunsOfSaneLength) {
     struct Case {
         double stop, step;

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
 
 // A document with fixed dates so that its text is known.
@@ -410,4 +412,128 @@ TEST(DataFile, LoadedDocumentTakesTheFileNameAndBecomesCurrent) {
     EXPECT_EQ(CurrentSimulation, loaded->Simulation.get());
     loaded.reset();
     EXPECT_EQ(CurrentSimulation, nullptr);
+}
+
+// A number that places something (a time, a step, a scale) must be finite in a file, since
+// ordering, stepping and ticks need it; a value may have overflowed in a run and is kept.
+TEST(DataFile, NonFiniteNumbersAreRefusedWhereTheyPlaceThingsAndKeptWhereTheyAreValues) {
+    enum class TOutcome { Refused, Kept, Repaired };
+    using TSet = std::function<void(TDataFile&, double)>;
+    auto element = [](TDataFile& d) { return d.Simulation->Variables[0]; };
+    auto graph = [](TDataFile& d) {
+        return static_cast<TGraphInstance*>(
+            d.Image().AddOutputControl(450, 20, occGraph, 800, 300));
+    };
+    struct TCase {
+        const char* What;
+        TSet Set;
+        TOutcome Outcome;
+    } cases[] = {
+        {"sketched point time",
+         [&](TDataFile& d, double x) { element(d)->Sketched.AddPoint(x, 1); }, TOutcome::Refused},
+        {"simulated point time",
+         [&](TDataFile& d, double x) { element(d)->Simulated.AddPoint(x, 1); }, TOutcome::Refused},
+        {"start time", [](TDataFile& d, double x) { d.Simulation->StartTime = x; },
+         TOutcome::Refused},
+        {"stop time", [](TDataFile& d, double x) { d.Simulation->StopTime = x; },
+         TOutcome::Refused},
+        {"time step", [](TDataFile& d, double x) { d.Simulation->TimeStep = x; },
+         TOutcome::Refused},
+        {"current time", [](TDataFile& d, double x) { d.Simulation->CurrentTime = x; },
+         TOutcome::Refused},
+        {"view start", [](TDataFile& d, double x) { d.Simulation->ViewStart = x; },
+         TOutcome::Refused},
+        {"view stop", [](TDataFile& d, double x) { d.Simulation->ViewStop = x; },
+         TOutcome::Refused},
+        {"now", [](TDataFile& d, double x) { d.Simulation->Now = x; }, TOutcome::Refused},
+        {"series origin", [&](TDataFile& d, double x) { element(d)->Sketched.Origin = x; },
+         TOutcome::Refused},
+        {"series interval", [&](TDataFile& d, double x) { element(d)->Derived.Interval = x; },
+         TOutcome::Refused},
+        {"element lower y", [&](TDataFile& d, double x) { element(d)->LowerY = x; },
+         TOutcome::Refused},
+        {"element upper y", [&](TDataFile& d, double x) { element(d)->UpperY = x; },
+         TOutcome::Refused},
+        {"graph lower bound", [&](TDataFile& d, double x) { graph(d)->YMin = x; },
+         TOutcome::Refused},
+        {"graph upper bound", [&](TDataFile& d, double x) { graph(d)->YMax = x; },
+         TOutcome::Refused},
+        {"simulated point value",
+         [&](TDataFile& d, double x) { element(d)->Simulated.AddPoint(3, x); }, TOutcome::Kept},
+        {"element value", [&](TDataFile& d, double x) { element(d)->Value = x; }, TOutcome::Kept},
+        {"initial value", [&](TDataFile& d, double x) { element(d)->InitialValue = x; },
+         TOutcome::Kept},
+        {"spare value", [](TDataFile& d, double x) { d.Simulation->SpareValue = x; },
+         TOutcome::Kept},
+        {"created date", [](TDataFile& d, double x) { d.Created = x; }, TOutcome::Kept},
+        {"print scale",
+         [](TDataFile& d, double x) { d.Image().PrintScale = static_cast<float>(x); },
+         TOutcome::Kept},
+        {"zoom", [](TDataFile& d, double x) { d.Image().Zoom = static_cast<float>(x); },
+         TOutcome::Repaired},
+        {"scale", [](TDataFile& d, double x) { d.Image().Scale = static_cast<float>(x); },
+         TOutcome::Repaired},
+    };
+    const std::vector<fs::path> examples = ExampleFiles();
+    ASSERT_FALSE(examples.empty());
+    auto open = NewDocument();
+    open->Title = "Open model";
+    const std::string before = open->SavedText();
+    // Set through the model, then written over in the text: so a graph bound arrives behind
+    // the flag of a bound that is a number, as no save writes an infinite one.
+    const std::string mark = "98765.4375";
+    for (const TCase& c : cases)
+        for (const auto& [token, written] :
+             std::vector<std::pair<std::string, std::string>>{{"NAN", "NAN"},
+                                                              {"INF", "INF"},
+                                                              {"-INF", "-INF"},
+                                                              {"+INF", "INF"},
+                                                              {"nan", "NAN"}}) {
+            SCOPED_TRACE(std::string(c.What) + " " + token);
+            std::string message;
+            std::string text;
+            {
+                auto document = TDataFile::LoadModelFile(examples.back().string(), message);
+                ASSERT_TRUE(document) << message;
+                c.Set(*document, 98765.4375);
+                text = document->SavedText();
+            }
+            open->MakeCurrent();
+            const size_t at = text.find("\t" + mark);
+            ASSERT_NE(at, std::string::npos);
+            ASSERT_EQ(text.find("\t" + mark, at + 1), std::string::npos);
+            text.replace(at + 1, mark.size(), token);
+
+            auto loaded = LoadText(text, &message);
+            if (c.Outcome == TOutcome::Refused) {
+                EXPECT_EQ(loaded, nullptr);
+                EXPECT_EQ(message, CorruptFileMessage);
+                EXPECT_TRUE(GlobalLinkManager.IsEmpty());
+                EXPECT_EQ(CurrentSimulation, open->Simulation.get());
+                EXPECT_EQ(open->SavedText(), before);
+                continue;
+            }
+            ASSERT_TRUE(loaded) << message;
+            const std::string saved = loaded->SavedText();
+            // Kept as written, so the file saves as it was read; a repaired one saves its repair.
+            if (c.Outcome == TOutcome::Kept) {
+                EXPECT_NE(saved.find("\t" + written), std::string::npos);
+            }
+            auto again = LoadText(saved, &message);
+            ASSERT_TRUE(again) << message;
+            EXPECT_EQ(again->SavedText(), saved);
+        }
+}
+
+TEST(DataFile, FuzzedFileWithANanSeriesTimeIsRefused) {
+    const std::string text =
+        ReadWholeFile(SourceFolder() / "fuzz/corpus/model_loader/nan_series_time.qvf");
+    ASSERT_NE(text.find("\tNAN\t"), std::string::npos);
+    auto open = NewDocument();
+    const std::string before = open->SavedText();
+    std::string message;
+    EXPECT_EQ(LoadText(text, &message), nullptr);
+    EXPECT_EQ(message, CorruptFileMessage);
+    EXPECT_EQ(CurrentSimulation, open->Simulation.get());
+    EXPECT_EQ(open->SavedText(), before);
 }
