@@ -6,9 +6,11 @@ BENCH_BUILD ?= build-bench
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 FUZZ_SECONDS ?= 60
 FUZZ_SMOKE_SECONDS ?= 20
+# Empty: every target. E.g. make fuzz FUZZ_SECONDS=600 FUZZ_TARGETS="xmile_reader model_loader"
+FUZZ_TARGETS ?=
 CMAKE_GEN  := -G Ninja
 
-.PHONY: all bootstrap configure build run test sanitize bench bench-build fuzz fuzz-build fuzz-smoke format format-check clean reference-renders screenshots package package-check
+.PHONY: all bootstrap configure build run test sanitize bench bench-build fuzz fuzz-build fuzz-smoke fuzz-merge format format-check clean reference-renders screenshots package package-check
 
 all: build
 
@@ -68,12 +70,19 @@ $(FUZZ_BUILD)/build.ninja:
 fuzz-build: bootstrap $(FUZZ_BUILD)/build.ninja
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 
-# Runs every fuzz target for FUZZ_SECONDS, starting from its seed corpus.
+# Runs each fuzz target (FUZZ_TARGETS, or all) for FUZZ_SECONDS, one after another, starting
+# from its corpus in fuzz/corpus/<target>, and prints the inputs each one ran
+# ($(FUZZ_BUILD)/fuzz-summary.txt). A failing input is left as $(FUZZ_BUILD)/crash-<target>-*.
 fuzz: fuzz-build
-	@bash scripts/fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+	@FUZZ_TARGETS="$(FUZZ_TARGETS)" bash scripts/fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+# The same, then what the runs found is merged into fuzz/corpus/<target>, minimised (review
+# and commit the new files).
+fuzz-merge: fuzz-build
+	@FUZZ_TARGETS="$(FUZZ_TARGETS)" FUZZ_MERGE=1 bash scripts/fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
 fuzz-smoke: fuzz-build
-	@bash scripts/fuzz.sh $(FUZZ_BUILD) $(FUZZ_SMOKE_SECONDS)
+	@FUZZ_TARGETS="$(FUZZ_TARGETS)" bash scripts/fuzz.sh $(FUZZ_BUILD) $(FUZZ_SMOKE_SECONDS)
 
 # After a deliberate change to the painting: rewrite the pictures the render test expects.
 reference-renders: build

@@ -1,5 +1,7 @@
 // Arbitrary bytes as an XMILE document through the importer, then what a user does with a
-// model imported: save it, load it again, export it and import that.
+// model imported: save it, load it again, export it and import that. What the program writes,
+// in either format, it reads again and writes the same way.
+#include "ModelChecks.h"
 #include "document/diagram/DrawingObjects.h"
 #include "document/model/DataFile.h"
 #include "document/xmile/Xmile.h"
@@ -23,19 +25,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     TDataFile& document = *imported.Document;
     std::string why;
     if (!document.Image().Validate(why)) std::abort();
+    CheckTimesOf(*document.Simulation);
     document.Simulation->CheckModel();
 
     // What the import built saves and loads like any model.
-    std::string message;
-    const std::string saved = document.SavedText();
-    std::unique_ptr<TDataFile> loaded = TDataFile::LoadModelText(saved, "", message);
-    if (!loaded || loaded->SavedText() != saved) std::abort();
+    CheckSaveLoadSave(document);
 
-    // An imported model holds nothing XMILE lacks, so it exports, and that imports again.
+    // An imported model holds nothing XMILE lacks, so it exports, that imports again, and
+    // the model imported exports to the same text.
     TXmileExport exported = ExportXmile(document, false);
     if (exported.Fault != TXmileFault::None) std::abort();
     TXmileImport again = ImportXmileText(exported.Text, "again.xmile");
     if (!again.Document) std::abort();
+    CheckTimesOf(*again.Document->Simulation);
+    CheckSaveLoadSave(*again.Document);
+    TXmileExport twice = ExportXmile(*again.Document, false);
+    if (twice.Fault != TXmileFault::None || twice.Text != exported.Text) std::abort();
 
     // A few steps of a run: the integration method and non-negative elements at work.
     document.MakeCurrent();
