@@ -28,6 +28,7 @@ inline void CheckTimesOf(const TSimulationObject& model) {
 }
 
 // Saves the document, loads that text as a file and saves again: the two texts must agree.
+// Call it before a run: loading puts the clock back to the start time.
 // The document stays the current one, as it is in the program after a save.
 inline void CheckSaveLoadSave(TDataFile& document) {
     const std::string saved = document.SavedText();

@@ -1,10 +1,11 @@
 // Arbitrary bytes as a Vensim model (.mdl) through the importer, then what a user does with a
 // model imported: run it a little, save it, load it again, export it as XMILE and import that.
+// What the program writes, in either format, it reads again and writes the same way.
+#include "ModelChecks.h"
 #include "document/diagram/DrawingObjects.h"
 #include "document/mdl/Mdl.h"
 #include "document/model/DataFile.h"
 
-#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -26,13 +27,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!document.Image().Validate(why)) std::abort();
     TSimulationObject& model = *document.Simulation;
     // Times are numbers, whatever the file said.
-    for (double time : {model.StartTime, model.StopTime, model.TimeStep})
-        if (!std::isfinite(time)) std::abort();
+    CheckTimesOf(model);
     // What the import built saves and loads like any model.
-    std::string message;
-    const std::string saved = document.SavedText();
-    std::unique_ptr<TDataFile> loaded = TDataFile::LoadModelText(saved, "", message);
-    if (!loaded || loaded->SavedText() != saved) std::abort();
+    CheckSaveLoadSave(document);
 
     // A few steps of a run.
     if (model.CheckModel()) {
@@ -47,5 +44,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (exported.Fault != TXmileFault::None) std::abort();
     TXmileImport again = ImportXmileText(exported.Text, "again.xmile");
     if (!again.Document) std::abort();
+    // What the program wrote it reads again and writes the same way.
+    CheckTimesOf(*again.Document->Simulation);
+    CheckSaveLoadSave(*again.Document);
+    TXmileExport twice = ExportXmile(*again.Document, true);
+    if (twice.Fault != TXmileFault::None || twice.Text != exported.Text) std::abort();
     return 0;
 }
