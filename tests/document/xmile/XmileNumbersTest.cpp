@@ -53,7 +53,7 @@ TEST(XmileImport, NumbersThatAreNotFiniteAreRefusedWhereverTheyStand) {
                 continue;
             }
             EXPECT_FALSE(imported.Document);
-            EXPECT_EQ(imported.Fault, TXmileFault::Malformed) << imported.Error;
+            EXPECT_EQ(imported.Fault, TXmileFault::Invalid) << imported.Error;
             EXPECT_EQ(CurrentSimulation, current.Simulation.get());
             EXPECT_EQ(current.SavedText(), before);
         }
