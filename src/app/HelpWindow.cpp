@@ -1,6 +1,7 @@
 #include "app/HelpWindow.h"
 
 #include <QDialogButtonBox>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QImage>
@@ -45,11 +46,14 @@ THelpWindow::THelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         size = size.boundedTo(screen->availableGeometry().size() * 9 / 10);
     resize(size);
+    // The page's width is known only once the layout has sized the viewport, which on a real
+    // display happens after the window's own first resize.
+    Browser->viewport()->installEventFilter(this);
 }
 
-void THelpWindow::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
-    FitImages();
+bool THelpWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Browser->viewport() && event->type() == QEvent::Resize) FitImages();
+    return QWidget::eventFilter(watched, event);
 }
 
 void THelpWindow::FitImages() {

@@ -20,7 +20,7 @@ public:
     QPushButton* ButtonClose;
 
 protected:
-    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // Pictures wider than the page are shown at the page's width, never wider than they are.

@@ -92,9 +92,10 @@ void TSimulationMainForm::ShowFileName() {
 void TSimulationMainForm::ShowCaption() {
     const bool named = Document && Document->HasFile && !Document->FileName.empty();
     const QString path = named ? Q(Document->FileName) : QString();
-    // With a file path and no title of its own, the window shows the file's name with the
-    // program's; "[*]" is where the unsaved mark goes.
-    const QString caption = named ? QString() : QString("Quorvane[*]");
+    // The program's name is added here rather than by Qt's display name, which would also
+    // follow "Quorvane*" and read "Quorvane* — Quorvane"; "[*]" is where the unsaved mark goes.
+    const QString caption =
+        named ? QFileInfo(path).fileName() + "[*] \u2014 Quorvane" : QString("Quorvane[*]");
     if (windowFilePath() != path || Caption != caption) {
         Caption = caption;
         setWindowTitle(caption);

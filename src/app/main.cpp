@@ -25,7 +25,6 @@ int main(int argc, char* argv[]) {
     }
     QApplication application(argc, argv);
     QApplication::setApplicationName("Quorvane");
-    QApplication::setApplicationDisplayName("Quorvane");
     QApplication::setOrganizationName("Quorvane");
     QApplication::setApplicationVersion(ProgramVersion);
     // Lets the desktop match the windows with the installed menu entry and its icon.

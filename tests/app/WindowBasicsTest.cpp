@@ -87,6 +87,9 @@ TEST_F(MainFormTest, TheHelpWindowClosesLikeADialogAndShowsPicturesReadably) {
         THelpWindow& help = *Form->HelpWindow;
         ASSERT_TRUE(help.isVisible());
         QApplication::processEvents();
+        // As it first opens, not only after the user resizes it.
+        const auto [shown, natural] = FirstPictureWidths(help);
+        EXPECT_GT(shown, std::min(natural, help.Browser->viewport()->width()) * 3 / 4);
         c.Close(help);
         EXPECT_FALSE(help.isVisible());
     }
@@ -110,8 +113,8 @@ TEST_F(MainFormTest, TheHelpWindowClosesLikeADialogAndShowsPicturesReadably) {
 TEST_F(DiagramTest, TheTitleBarFollowsSavesAndEdits) {
     StartWith();
     const QString file = Q(Temp / "growth.qvf");
-    // What the title bar shows: the file's name, or the program's alone, with "*" while
-    // there are unsaved changes.
+    // What the title bar shows: the file's name and the program's, or the program's alone,
+    // with "*" while there are unsaved changes.
     auto shown = [&] {
         QString title = Form->windowTitle();
         return title.replace("[*]", Form->isWindowModified() ? "*" : "");
@@ -133,28 +136,28 @@ TEST_F(DiagramTest, TheTitleBarFollowsSavesAndEdits) {
              Hooks.FileNames.push_back(file);
              Form->ActionSave->trigger();
          },
-         "growth.qvf", true},
+         "growth.qvf \u2014 Quorvane", true},
         {"another edit",
          [&] {
              UseTool("Variable"), Click({300, 200});
          },
-         "growth.qvf*", true},
-        {"Undo", [&] { Form->ActionUndo->trigger(); }, "growth.qvf*", true},
-        {"Save", [&] { Form->ActionSave->trigger(); }, "growth.qvf", true},
-        {"notes", [&] { View().RichEditNotes->setPlainText("Customers grow"); }, "growth.qvf*",
-         true},
+         "growth.qvf* \u2014 Quorvane", true},
+        {"Undo", [&] { Form->ActionUndo->trigger(); }, "growth.qvf* \u2014 Quorvane", true},
+        {"Save", [&] { Form->ActionSave->trigger(); }, "growth.qvf \u2014 Quorvane", true},
+        {"notes", [&] { View().RichEditNotes->setPlainText("Customers grow"); },
+         "growth.qvf* \u2014 Quorvane", true},
         {"New without saving",
          [&] {
              Hooks.Answers.push_back(mbNo);
              Form->ActionNew->trigger();
          },
          "Quorvane", false},
-        {"Open", [&] { Form->LoadModel(file, false); }, "growth.qvf", true},
+        {"Open", [&] { Form->LoadModel(file, false); }, "growth.qvf \u2014 Quorvane", true},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Step);
         c.Act();
-        EXPECT_EQ(shown(), c.Title);
+        EXPECT_EQ(shown(), QString::fromUtf8(c.Title));
         EXPECT_EQ(Form->windowFilePath(), c.NamesTheFile ? file : QString());
     }
     TakeMessages();

@@ -609,7 +609,6 @@ int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     QApplication::setOrganizationName("Quorvane");
     QApplication::setApplicationName("Quorvane");
-    QApplication::setApplicationDisplayName("Quorvane");
     QLocale::setDefault(QLocale::c());
     if (argc != 3) {
         std::fprintf(stderr, "usage: quorvane-screenshots EXAMPLES_FOLDER IMAGES_FOLDER\n");
