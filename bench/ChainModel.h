@@ -7,6 +7,15 @@
 #include <memory>
 #include <string>
 
+// A new element of the model with its name and equation, for the benches' models.
+inline TVariableObject* AddElement(TSimulationObject& model, uint8_t kind, const std::string& name,
+                                   const std::string& equation) {
+    TVariableObject* element = model.NewElement(kind);
+    element->Name = name;
+    element->Equation = equation;
+    return element;
+}
+
 inline std::unique_ptr<TDataFile> ChainModel(int chains = 300) {
     auto document = std::make_unique<TDataFile>();
     TSimulationObject& model = *document->Simulation;
@@ -14,10 +23,7 @@ inline std::unique_ptr<TDataFile> ChainModel(int chains = 300) {
     model.StopTime = 3000;
     model.TimeStep = 1;
     auto add = [&](uint8_t kind, const std::string& name, const std::string& equation) {
-        TVariableObject* element = model.NewElement(kind);
-        element->Name = name;
-        element->Equation = equation;
-        return element;
+        return AddElement(model, kind, name, equation);
     };
     for (int i = 1; i <= chains; ++i) {
         const std::string n = std::to_string(i);

@@ -3,6 +3,7 @@
 // with 10 and 0.04, starting 50% away), with BOBYQA from the model's values, and with 4
 // starts on 1 and 2 jobs. Counters: evaluations (model runs of the optimiser) and the
 // fitted values' largest relative error.
+#include "ChainModel.h"
 #include "core/analysis/Calibration.h"
 #include "core/model/RunToEnd.h"
 #include "document/model/DataFile.h"
@@ -30,10 +31,7 @@ std::unique_ptr<TDataFile> GrowthModel() {
     model.StopTime = 96;
     model.TimeStep = 0.25;
     auto add = [&](uint8_t kind, const std::string& name, const std::string& equation) {
-        TVariableObject* element = model.NewElement(kind);
-        element->Name = name;
-        element->Equation = equation;
-        return element;
+        return AddElement(model, kind, name, equation);
     };
     TVariableObject* contact = add(ekConstant, "Contact Rate", "10");
     TVariableObject* churnRate = add(ekConstant, "Churn Rate", "0.04");

@@ -97,57 +97,6 @@ TWorld World() {
     return world;
 }
 
-} // namespace
-
-void GatherRuns(TSensitivityJob& job) {
-    const TWorld world = World();
-    TSensitivityResults& results = job.Results;
-    // Whatever an analysis keeps fits in an int count of doubles (it is capped at 1 GiB).
-    const size_t perRun = results.Outputs() * results.Steps();
-    std::vector<int> counts(static_cast<size_t>(world.Size)), places(counts.size());
-    for (int r = 0; r < world.Size; ++r) {
-        const TRunShare share = RunShare(results.Runs(), r, world.Size);
-        counts[static_cast<size_t>(r)] = static_cast<int>((share.Last - share.First) * perRun);
-        places[static_cast<size_t>(r)] = static_cast<int>(share.First * perRun);
-    }
-    if (world.Root()) {
-        MPI_Gatherv(MPI_IN_PLACE, 0, MPI_DOUBLE, results.RunValues(0), counts.data(), places.data(),
-                    MPI_DOUBLE, 0, MPI_COMM_WORLD);
-    } else {
-        const TRunShare share = RunShare(results.Runs(), world.Rank, world.Size);
-        MPI_Gatherv(results.RunValues(share.First), counts[static_cast<size_t>(world.Rank)],
-                    MPI_DOUBLE, nullptr, nullptr, nullptr, MPI_DOUBLE, 0, MPI_COMM_WORLD);
-    }
-
-    const std::string packed = PackWarnings(results.Warnings);
-    const int size = static_cast<int>(std::min<size_t>(packed.size(), INT_MAX));
-    std::vector<int> sizes(world.Root() ? counts.size() : 0), starts(sizes.size());
-    MPI_Gather(&size, 1, MPI_INT, sizes.data(), 1, MPI_INT, 0, MPI_COMM_WORLD);
-    std::string all;
-    if (world.Root()) {
-        int64_t total = 0;
-        for (size_t r = 0; r < sizes.size(); ++r) {
-            starts[r] = static_cast<int>(std::min<int64_t>(total, INT_MAX));
-            total += r == 0 ? 0 : sizes[r];
-        }
-        sizes[0] = 0;
-        all.resize(static_cast<size_t>(std::min<int64_t>(total, INT_MAX)));
-    }
-    MPI_Gatherv(packed.data(), world.Root() ? 0 : size, MPI_CHAR, all.data(), sizes.data(),
-                starts.data(), MPI_CHAR, 0, MPI_COMM_WORLD);
-    if (!world.Root()) return;
-    for (size_t r = 1; r < sizes.size(); ++r) {
-        std::vector<TAnalysisWarning> part;
-        if (UnpackWarnings(
-                all.substr(static_cast<size_t>(starts[r]), static_cast<size_t>(sizes[r])), part))
-            MergeWarnings(results.Warnings, part);
-    }
-    for (size_t k = 0; k < results.Runs(); ++k)
-        results.MarkDone(k);
-}
-
-namespace {
-
 // Every process's bytes, on rank 0 in rank order (nothing elsewhere). Collective.
 std::vector<std::string> GatherBytes(const TWorld& world, const std::string& mine) {
     const int size = static_cast<int>(std::min<size_t>(mine.size(), INT_MAX));
@@ -170,6 +119,42 @@ std::vector<std::string> GatherBytes(const TWorld& world, const std::string& min
         parts.push_back(all.substr(static_cast<size_t>(starts[r]), static_cast<size_t>(sizes[r])));
     return parts;
 }
+
+} // namespace
+
+void GatherRuns(TSensitivityJob& job) {
+    const TWorld world = World();
+    TSensitivityResults& results = job.Results;
+    // Whatever an analysis keeps fits in an int count of doubles (it is capped at 1 GiB).
+    const size_t perRun = results.Outputs() * results.Steps();
+    std::vector<int> counts(static_cast<size_t>(world.Size)), places(counts.size());
+    for (int r = 0; r < world.Size; ++r) {
+        const TRunShare share = RunShare(results.Runs(), r, world.Size);
+        counts[static_cast<size_t>(r)] = static_cast<int>((share.Last - share.First) * perRun);
+        places[static_cast<size_t>(r)] = static_cast<int>(share.First * perRun);
+    }
+    if (world.Root()) {
+        MPI_Gatherv(MPI_IN_PLACE, 0, MPI_DOUBLE, results.RunValues(0), counts.data(), places.data(),
+                    MPI_DOUBLE, 0, MPI_COMM_WORLD);
+    } else {
+        const TRunShare share = RunShare(results.Runs(), world.Rank, world.Size);
+        MPI_Gatherv(results.RunValues(share.First), counts[static_cast<size_t>(world.Rank)],
+                    MPI_DOUBLE, nullptr, nullptr, nullptr, MPI_DOUBLE, 0, MPI_COMM_WORLD);
+    }
+
+    // Rank 0's own warnings are in its results already.
+    const std::vector<std::string> parts =
+        GatherBytes(world, world.Root() ? std::string() : PackWarnings(results.Warnings));
+    if (!world.Root()) return;
+    for (size_t r = 1; r < parts.size(); ++r) {
+        std::vector<TAnalysisWarning> part;
+        if (UnpackWarnings(parts[r], part)) MergeWarnings(results.Warnings, part);
+    }
+    for (size_t k = 0; k < results.Runs(); ++k)
+        results.MarkDone(k);
+}
+
+namespace {
 
 // Every process runs a share of the starts; rank 0 gathers them, picks the best, works out the
 // intervals and reports as quorvane-cli calibrate does.

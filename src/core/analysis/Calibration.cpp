@@ -17,6 +17,7 @@
 #include <mutex>
 #include <set>
 #include <thread>
+#include <utility>
 
 const char* const CalibrationMethodNames[CalibrationMethodCount] = {"bobyqa", "neldermead",
                                                                     "sbplx"};
@@ -36,23 +37,8 @@ bool Finite(double x) {
     return std::isfinite(x);
 }
 
-// The weight that makes targets of different scales count alike: 1 / the variance of the
-// observed values. A target whose values do not vary is weighed by its level instead.
-double DefaultWeight(const std::vector<TDataPoint>& points) {
-    double mean = 0;
-    for (const TDataPoint& p : points)
-        mean += p.Value;
-    mean /= static_cast<double>(points.size());
-    double variance = 0;
-    for (const TDataPoint& p : points)
-        variance += (p.Value - mean) * (p.Value - mean);
-    variance /= static_cast<double>(points.size());
-    if (Finite(variance) && variance > 1e-12 * mean * mean && variance > 0) return 1 / variance;
-    if (Finite(mean) && mean != 0 && Finite(1 / (mean * mean))) return 1 / (mean * mean);
-    return 1;
-}
-
-double Spread(const std::vector<TDataPoint>& points) {
+// The mean of the observed values and the sum of their squared distances from it.
+std::pair<double, double> MeanAndSpread(const std::vector<TDataPoint>& points) {
     double mean = 0;
     for (const TDataPoint& p : points)
         mean += p.Value;
@@ -60,7 +46,21 @@ double Spread(const std::vector<TDataPoint>& points) {
     double spread = 0;
     for (const TDataPoint& p : points)
         spread += (p.Value - mean) * (p.Value - mean);
-    return spread;
+    return {mean, spread};
+}
+
+// The weight that makes targets of different scales count alike: 1 / the variance of the
+// observed values. A target whose values do not vary is weighed by its level instead.
+double DefaultWeight(const std::vector<TDataPoint>& points) {
+    const auto [mean, spread] = MeanAndSpread(points);
+    const double variance = spread / static_cast<double>(points.size());
+    if (Finite(variance) && variance > 1e-12 * mean * mean && variance > 0) return 1 / variance;
+    if (Finite(mean) && mean != 0 && Finite(1 / (mean * mean))) return 1 / (mean * mean);
+    return 1;
+}
+
+double Spread(const std::vector<TDataPoint>& points) {
+    return MeanAndSpread(points).second;
 }
 
 std::string Number(double x) {

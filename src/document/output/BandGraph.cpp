@@ -40,14 +40,7 @@ void ChooseScale(const TBandGraphData& data, double& min, double& max) {
         min = 0;
         max = 10;
     }
-    if (SameValue(min, max)) {
-        if (IsZero(min))
-            max = 1;
-        else if (min < 0)
-            max = 0;
-        else
-            min = 0;
-    }
+    ResolveScale(min, max);
 }
 
 std::string Whole(size_t n) {

@@ -10,6 +10,9 @@
 #include <cstdint>
 #include <vector>
 
+// Limits that are upside down are swapped; equal ones are widened to include zero (or one).
+void ResolveScale(double& min, double& max);
+
 // A box in canvas pixels, edges included.
 struct TClipBox {
     double Left = 0;

@@ -8,9 +8,6 @@
 #include <cmath>
 #include <utility>
 
-namespace {
-
-// Limits that are upside down are swapped; equal ones are widened to include zero (or one).
 void ResolveScale(double& min, double& max) {
     if (max < min) std::swap(min, max);
     if (SameValue(min, max)) {
@@ -22,6 +19,8 @@ void ResolveScale(double& min, double& max) {
             min = 0;
     }
 }
+
+namespace {
 
 // Infinite values are left out: they would leave the scale without any use; the curves draw
 // them on the plot's edge.
