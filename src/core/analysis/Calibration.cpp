@@ -1,5 +1,7 @@
 #include "core/analysis/Calibration.h"
 
+#include "core/analysis/AnalysisWorkers.h"
+
 #include "core/equations/EquationObjects.h"
 #include "core/model/RunToEnd.h"
 #include "core/support/Notifier.h"
@@ -12,11 +14,9 @@
 #include <charconv>
 #include <chrono>
 #include <cmath>
-#include <condition_variable>
 #include <limits>
 #include <mutex>
 #include <set>
-#include <thread>
 #include <utility>
 
 const char* const CalibrationMethodNames[CalibrationMethodCount] = {"bobyqa", "neldermead",
@@ -227,15 +227,10 @@ private:
     std::set<std::string> Seen;
 };
 
-// What the workers and the waiting thread share.
-struct TShared {
-    std::atomic<size_t> Next = 0;
+// What the workers and the waiting thread share: the pool and the evaluations so far.
+struct TShared : TWorkerPool {
     std::atomic<int64_t> Evaluations = 0;
-    std::mutex Lock;
-    std::condition_variable Changed;
-    size_t Finished = 0;                                   // under Lock
     double Best = std::numeric_limits<double>::infinity(); // under Lock
-    std::string Problem;                                   // under Lock
 };
 
 // One model run at x; false when cancelled.
@@ -360,85 +355,6 @@ void RunStart(TAnalysisSimulation& simulation, const TCalibrationPlan& plan, siz
     result.Done = true;
 }
 
-// Runs work(simulation, index) for indexes 0..count-1 on up to jobs workers, each prepared on
-// its own thread; waits, calling report whenever an evaluation is noted.
-template <class TWork, class TReport>
-TAnalysisOutcome RunOnWorkers(std::vector<std::unique_ptr<TAnalysisSimulation>>& simulations,
-                              size_t count, std::atomic<bool>& stop, TShared& shared,
-                              std::vector<std::string>& warnings, const TWork& work,
-                              const TReport& report, std::string& problem) {
-    const size_t workers = std::min(simulations.size(), std::max<size_t>(count, 1));
-    std::vector<TWarningTexts> texts(workers);
-    auto body = [&](size_t w) {
-        std::string failure;
-        try {
-            const TThreadNotifierScope collect(&texts[w]);
-            TAnalysisSimulation& simulation = *simulations[w];
-            simulation.RestoreConstants();
-            std::vector<std::string> messages;
-            if (!simulation.Prepare(messages))
-                failure = "The model's copy does not pass its check: " +
-                          (messages.empty() ? std::string("?") : messages.front());
-            while (failure.empty() && !stop.load(std::memory_order_relaxed)) {
-                const size_t i = shared.Next.fetch_add(1, std::memory_order_relaxed);
-                if (i >= count) break;
-                work(simulation, i);
-            }
-            simulation.RestoreConstants();
-        } catch (const std::exception& e) {
-            failure = e.what();
-        } catch (...) {
-            failure = "unknown failure";
-        }
-        const std::lock_guard lock(shared.Lock);
-        if (!failure.empty()) {
-            if (shared.Problem.empty()) shared.Problem = failure;
-            stop.store(true, std::memory_order_relaxed);
-        }
-        ++shared.Finished;
-        shared.Changed.notify_one();
-    };
-    std::vector<std::thread> threads;
-    try {
-        for (size_t w = 0; w < workers; ++w)
-            threads.emplace_back(body, w);
-    } catch (const std::exception& e) {
-        stop.store(true);
-        for (std::thread& thread : threads)
-            thread.join();
-        problem = std::string("Could not start the calibration threads: ") + e.what();
-        return aoFailed;
-    }
-    int64_t reported = -1;
-    std::unique_lock lock(shared.Lock);
-    for (;;) {
-        const int64_t evaluations = shared.Evaluations.load(std::memory_order_relaxed);
-        if (evaluations != reported) {
-            reported = evaluations;
-            const double best = shared.Best;
-            lock.unlock();
-            report(evaluations, best);
-            lock.lock();
-            continue;
-        }
-        if (shared.Finished == workers) break;
-        shared.Changed.wait(lock, [&] {
-            return shared.Finished == workers ||
-                   shared.Evaluations.load(std::memory_order_relaxed) != reported;
-        });
-    }
-    lock.unlock();
-    for (std::thread& thread : threads)
-        thread.join();
-    for (const TWarningTexts& worker : texts)
-        warnings.insert(warnings.end(), worker.Texts.begin(), worker.Texts.end());
-    if (!shared.Problem.empty()) {
-        problem = shared.Problem;
-        return aoFailed;
-    }
-    return stop.load() ? aoCancelled : aoFinished;
-}
-
 } // namespace
 
 TCalibrationRunner::TCalibrationRunner(TSimulationObject& model, int jobs) {
@@ -468,17 +384,25 @@ TAnalysisOutcome TCalibrationRunner::RunStarts(const TCalibrationPlan& plan, siz
     last = std::clamp(last, first, plan.Starts);
     results.assign(last - first, TStartResult());
     TShared shared;
-    std::vector<std::string> warnings;
+    std::vector<TWarningTexts> warnings;
     const TAnalysisOutcome outcome = RunOnWorkers(
         Simulations, last - first, Stop, shared, warnings,
-        [&](TAnalysisSimulation& simulation, size_t i) {
+        [&](TAnalysisSimulation& simulation, TWarningTexts&, size_t i) {
             RunStart(simulation, plan, first + i, Stop, shared, results[i]);
         },
-        [&](int64_t evaluations, double best) {
-            if (observer) observer->CalibrationProgress(evaluations, best);
+        [&] { return shared.Evaluations.load(std::memory_order_relaxed); }, 1,
+        [&](int64_t evaluations) {
+            if (!observer) return;
+            double best = 0;
+            {
+                const std::lock_guard lock(shared.Lock);
+                best = shared.Best;
+            }
+            observer->CalibrationProgress(evaluations, best);
         },
         problem);
-    AddWarnings(warnings);
+    for (const TWarningTexts& worker : warnings)
+        AddWarnings(worker.Texts);
     if (outcome != aoFinished) return outcome;
     for (const TStartResult& result : results)
         if (result.Outcome == soCancelled) return aoCancelled;
@@ -491,16 +415,17 @@ TAnalysisOutcome TCalibrationRunner::EvaluatePoints(const TCalibrationPlan& plan
                                                     std::string& problem) {
     problem.clear();
     payoffs.assign(points.size(), std::numeric_limits<double>::quiet_NaN());
-    TShared shared;
-    std::vector<std::string> warnings;
+    TWorkerPool pool;
+    std::vector<TWarningTexts> warnings;
     const TAnalysisOutcome outcome = RunOnWorkers(
-        Simulations, points.size(), Stop, shared, warnings,
-        [&](TAnalysisSimulation& simulation, size_t i) {
+        Simulations, points.size(), Stop, pool, warnings,
+        [&](TAnalysisSimulation& simulation, TWarningTexts&, size_t i) {
             double payoff = 0;
             if (Evaluate(simulation, plan, points[i].data(), Stop, payoff)) payoffs[i] = payoff;
         },
-        [](int64_t, double) {}, problem);
-    AddWarnings(warnings);
+        [] { return int64_t{0}; }, 1, [](int64_t) {}, problem);
+    for (const TWarningTexts& worker : warnings)
+        AddWarnings(worker.Texts);
     return outcome;
 }
 

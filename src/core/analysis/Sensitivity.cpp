@@ -1,5 +1,7 @@
 #include "core/analysis/Sensitivity.h"
 
+#include "core/analysis/AnalysisWorkers.h"
+
 #include "core/model/RunToEnd.h"
 #include "core/support/Notifier.h"
 #include "core/support/NumberFormat.h"
@@ -217,69 +219,6 @@ private:
     std::vector<int64_t> LastRun;
 };
 
-// What the workers and the thread waiting for them share.
-struct TRunShared {
-    std::atomic<size_t> Next = 0;
-    std::mutex Lock;
-    std::condition_variable Changed;
-    size_t Finished = 0;    // workers that have ended; under Lock
-    std::string Problem;    // the first failure; under Lock
-    size_t NotifyEvery = 1; // runs between wake-ups of the waiting thread
-};
-
-void Work(TAnalysisSimulation& simulation, const TSensitivityPlan& plan,
-          TSensitivityResults& results, size_t first, size_t count, bool withBase,
-          std::atomic<bool>& stop, TRunShared& shared, TWarningCollector& warnings) {
-    std::string problem;
-    try {
-        const TThreadNotifierScope collect(&warnings);
-        std::vector<std::string> messages;
-        if (!simulation.Prepare(messages)) {
-            problem = "The model's copy does not pass its check: " +
-                      (messages.empty() ? std::string("?") : messages.front());
-        }
-        const size_t total = count + (withBase ? 1 : 0);
-        while (problem.empty() && !stop.load(std::memory_order_relaxed)) {
-            const size_t i = shared.Next.fetch_add(1, std::memory_order_relaxed);
-            if (i >= total) break;
-            const bool base = withBase && i == 0;
-            const size_t run = first + i - (withBase ? 1 : 0);
-            if (base) {
-                simulation.RestoreConstants();
-            } else {
-                const double* row = plan.Samples.Row(run);
-                for (size_t j = 0; j < plan.Varied.size(); ++j)
-                    simulation.SetConstant(plan.Varied[j], row[j]);
-            }
-            warnings.Run = base ? -1 : static_cast<int64_t>(run);
-            if (!simulation.Run(RunRandomSeed(plan.Seed, warnings.Run), &stop)) break;
-            if (base) {
-                simulation.CopyResults(plan.Outputs, plan.Steps(), results.BaseValues());
-                results.MarkBaseDone();
-                continue;
-            }
-            simulation.CopyResults(plan.Outputs, plan.Steps(), results.RunValues(run));
-            results.MarkDone(run);
-            const size_t done = results.DoneCount();
-            if (done % shared.NotifyEvery == 0) {
-                { const std::lock_guard lock(shared.Lock); }
-                shared.Changed.notify_one();
-            }
-        }
-    } catch (const std::exception& e) {
-        problem = e.what();
-    } catch (...) {
-        problem = "unknown failure";
-    }
-    const std::lock_guard lock(shared.Lock);
-    if (!problem.empty()) {
-        if (shared.Problem.empty()) shared.Problem = problem;
-        stop.store(true, std::memory_order_relaxed);
-    }
-    ++shared.Finished;
-    shared.Changed.notify_one();
-}
-
 } // namespace
 
 int DefaultAnalysisJobs() {
@@ -304,58 +243,41 @@ TAnalysisOutcome TSensitivityRunner::Run(const TSensitivityPlan& plan, TSensitiv
     const size_t count = last - first;
     const size_t alreadyDone = results.DoneCount();
 
-    TRunShared shared;
-    shared.NotifyEvery = std::max<size_t>(1, count / 200);
-    // More workers than runs would only copy and compile for nothing.
-    const size_t workers =
-        std::min(Simulations.size(), std::max<size_t>(1, count + (range.WithBase ? 1 : 0)));
-    std::vector<TWarningCollector> warnings(workers);
-    std::vector<std::thread> threads;
-    try {
-        for (size_t w = 0; w < workers; ++w)
-            threads.emplace_back(Work, std::ref(*Simulations[w]), std::cref(plan),
-                                 std::ref(results), first, count, range.WithBase, std::ref(Stop),
-                                 std::ref(shared), std::ref(warnings[w]));
-    } catch (const std::exception& e) {
-        Stop.store(true);
-        for (std::thread& thread : threads)
-            thread.join();
-        problem = std::string("Could not start the analysis threads: ") + e.what();
-        return aoFailed;
-    }
-
-    // Progress on this thread: at the start, every NotifyEvery runs and at the end.
-    const size_t every = shared.NotifyEvery;
-    size_t reported = 0;
-    bool anyReported = false;
-    auto doneNow = [&] { return results.DoneCount() - alreadyDone; };
-    std::unique_lock lock(shared.Lock);
-    for (;;) {
-        const size_t done = doneNow();
-        const bool over = shared.Finished == workers;
-        const bool due = !anyReported || (over ? done != reported : done >= reported + every);
-        if (progress && due) {
-            reported = done;
-            anyReported = true;
-            lock.unlock();
-            progress->AnalysisProgress(static_cast<int64_t>(done), static_cast<int64_t>(count));
-            lock.lock();
-            continue;
-        }
-        if (over) break;
-        shared.Changed.wait(lock, [&] {
-            return shared.Finished == workers || (progress && doneNow() >= reported + every);
-        });
-    }
-    lock.unlock();
-    for (std::thread& thread : threads)
-        thread.join();
-
+    const size_t every = std::max<size_t>(1, count / 200); // runs between progress reports
+    const bool withBase = range.WithBase;
+    TWorkerPool pool;
+    std::vector<TWarningCollector> warnings;
+    const TAnalysisOutcome outcome = RunOnWorkers(
+        Simulations, count + (withBase ? 1 : 0), Stop, pool, warnings,
+        [&](TAnalysisSimulation& simulation, TWarningCollector& collector, size_t job) {
+            const bool base = withBase && job == 0;
+            const size_t run = first + job - (withBase ? 1 : 0);
+            if (base) {
+                simulation.RestoreConstants();
+            } else {
+                const double* row = plan.Samples.Row(run);
+                for (size_t j = 0; j < plan.Varied.size(); ++j)
+                    simulation.SetConstant(plan.Varied[j], row[j]);
+            }
+            collector.Run = base ? -1 : static_cast<int64_t>(run);
+            if (!simulation.Run(RunRandomSeed(plan.Seed, collector.Run), &Stop)) return;
+            if (base) {
+                simulation.CopyResults(plan.Outputs, plan.Steps(), results.BaseValues());
+                results.MarkBaseDone();
+                return;
+            }
+            simulation.CopyResults(plan.Outputs, plan.Steps(), results.RunValues(run));
+            results.MarkDone(run);
+            if (results.DoneCount() % every == 0) pool.Notify();
+        },
+        [&] { return static_cast<int64_t>(results.DoneCount() - alreadyDone); },
+        static_cast<int64_t>(every),
+        [&](int64_t done) {
+            if (progress) progress->AnalysisProgress(done, static_cast<int64_t>(count));
+        },
+        problem);
     for (const TWarningCollector& collector : warnings)
         MergeWarnings(results.Warnings, collector.Warnings);
-    if (!shared.Problem.empty()) {
-        problem = shared.Problem;
-        return aoFailed;
-    }
+    if (outcome == aoFailed) return aoFailed;
     return results.DoneCount() - alreadyDone == count ? aoFinished : aoCancelled;
 }
