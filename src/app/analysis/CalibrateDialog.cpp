@@ -1,6 +1,7 @@
 #include "app/analysis/CalibrateDialog.h"
 
 #include "app/Utilities.h"
+#include "app/analysis/AnalysisThread.h"
 #include "app/dialogs/VariableSelect.h"
 #include "app/widgets/NumberEdit.h"
 #include "core/support/NumberFormat.h"
@@ -18,7 +19,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <thread>
 
 namespace {
 
@@ -51,7 +51,7 @@ QString Number(double value) {
 }
 
 QString Whole(int64_t n) {
-    return Q(FormatFloat("#,##0", static_cast<double>(n)));
+    return Q(CountText(n));
 }
 
 // Bounds for a constant just added: half and twice its value, which the user then adjusts.
@@ -390,21 +390,13 @@ void TFormCalibrate::StartCalibration() {
     TCalibrationResult result;
     Runner = &runner;
     SetRunning(true);
-    {
-        // Whatever happens here, the runs stop and end before anything they use goes away.
-        struct TJoin {
-            TCalibrationRunner& Runner;
-            std::thread Worker;
-            ~TJoin() {
-                Runner.Cancel();
-                if (Worker.joinable()) Worker.join();
-            }
-        } join{runner, std::thread([&] {
-                   outcome = Calibrate(runner, Plan, result, &bridge, failure);
-                   emit bridge.Finished();
-               })};
-        loop.exec();
-    }
+    RunBesideWindow(
+        runner,
+        [&] {
+            outcome = Calibrate(runner, Plan, result, &bridge, failure);
+            emit bridge.Finished();
+        },
+        [&] { loop.exec(); });
     Runner = nullptr;
     Result = std::move(result);
     HasResult = outcome == aoFinished;

@@ -21,7 +21,7 @@
 namespace {
 
 QString Whole(size_t n) {
-    return Q(FormatFloat("#,##0", static_cast<double>(n)));
+    return Q(CountText(n));
 }
 
 // Refreshes while runs go on are this far apart at least.

@@ -1,6 +1,7 @@
 #include "app/analysis/SensitivityRun.h"
 
 #include "app/Utilities.h"
+#include "app/analysis/AnalysisThread.h"
 #include "core/model/RunToEnd.h"
 #include "core/support/NumberFormat.h"
 #include "document/model/DataFile.h"
@@ -11,12 +12,11 @@
 #include <QVBoxLayout>
 
 #include <new>
-#include <thread>
 
 namespace {
 
 QString Whole(int64_t n) {
-    return Q(FormatFloat("#,##0", static_cast<double>(n)));
+    return Q(CountText(n));
 }
 
 // The warnings of the runs in one message, the first few of them.
@@ -122,23 +122,15 @@ RunSensitivityAnalysis(TDataFile& document, QWidget* parent,
     TAnalysisOutcome outcome = aoFailed;
     std::string failure;
     TSensitivitySession& running = *session;
-    {
-        // Whatever happens here, the runs stop and end before anything they use goes away.
-        struct TJoin {
-            TSensitivityRunner& Runner;
-            std::thread Worker;
-            ~TJoin() {
-                Runner.Cancel();
-                if (Worker.joinable()) Worker.join();
-            }
-        } join{runner, std::thread([&] {
-                   outcome = runner.Run(running.Plan, running.Results, TSensitivityRange(), &bridge,
-                                        failure);
-                   emit bridge.Finished();
-               })};
-        // The window closes itself once the runs end.
-        Hooks().Exec(window);
-    }
+    // The window closes itself once the runs end.
+    RunBesideWindow(
+        runner,
+        [&] {
+            outcome =
+                runner.Run(running.Plan, running.Results, TSensitivityRange(), &bridge, failure);
+            emit bridge.Finished();
+        },
+        [&] { Hooks().Exec(window); });
     session->Running = false;
     session->Cancelled = outcome != aoFinished;
     if (outcome == aoFailed) ShowError(Q("The analysis failed: " + failure), parent);

@@ -228,7 +228,7 @@ bool TFormSensitivitySetUp::Read(TSensitivitySetUp& setUp) {
     const std::optional<double> runs = EditRuns->Value();
     if (!runs || *runs < 1 || *runs > MaxSensitivityRuns) {
         ShowError("The number of runs must be a whole number from 1 to " +
-                      Q(FormatFloat("#,##0", MaxSensitivityRuns)),
+                      Q(CountText(MaxSensitivityRuns)),
                   this);
         EditRuns->setFocus();
         return false;

@@ -109,27 +109,22 @@ TCalibrationProblem PlanCalibration(const TSimulationObject& model, const TCalib
     }
 
     if (setUp.MaxEvaluations < 1 || setUp.MaxEvaluations > MaxCalibrationEvaluations)
-        return refuse(cpArguments,
-                      "The maximum number of evaluations must be from 1 to " +
-                          FormatFloat("#,##0", static_cast<double>(MaxCalibrationEvaluations)) +
-                          ".");
+        return refuse(cpArguments, "The maximum number of evaluations must be from 1 to " +
+                                       CountText(MaxCalibrationEvaluations) + ".");
     if (!Finite(setUp.Tolerance) || setUp.Tolerance <= 0 || setUp.Tolerance >= 1)
         return refuse(cpArguments, "The relative tolerance must be above 0 and below 1.");
     if (setUp.Starts < 1 || setUp.Starts > MaxCalibrationStarts)
-        return refuse(cpArguments,
-                      "The number of starts must be from 1 to " +
-                          FormatFloat("#,##0", static_cast<double>(MaxCalibrationStarts)) + ".");
+        return refuse(cpArguments, "The number of starts must be from 1 to " +
+                                       CountText(MaxCalibrationStarts) + ".");
     if (setUp.Method >= CalibrationMethodCount)
         return refuse(cpArguments, "Unknown optimisation method.");
 
     bool tooLong = false;
     const std::vector<double> offsets = RunStepOffsets(model, DefaultMaxSteps, tooLong);
     if (tooLong || offsets.empty())
-        return refuse(cpArguments,
-                      "A run would take " +
-                          FormatFloat("#,##0", static_cast<double>(ExpectedStepCount(model))) +
-                          " steps, more than the limit of " +
-                          FormatFloat("#,##0", static_cast<double>(DefaultMaxSteps)) + ".");
+        return refuse(cpArguments, "A run would take " + CountText(ExpectedStepCount(model)) +
+                                       " steps, more than the limit of " +
+                                       CountText(DefaultMaxSteps) + ".");
     // Points outside the run have nothing simulated to compare with.
     const double first = offsets.front() - 1e-9 * std::max(1.0, std::fabs(offsets.front()));
     const double last = offsets.back() + 1e-9 * std::max(1.0, std::fabs(offsets.back()));

@@ -12,10 +12,6 @@
 
 namespace {
 
-std::string Count(uint64_t n) {
-    return FormatFloat("#,##0", static_cast<double>(n));
-}
-
 std::string Size(uint64_t bytes) {
     if (bytes >= (uint64_t{1} << 30))
         return FormatFloat("#,##0.0", static_cast<double>(bytes) / (uint64_t{1} << 30)) + " GiB";
@@ -38,15 +34,16 @@ std::string TooMuchMessage(uint64_t runs, uint64_t varied, uint64_t outputs, uin
     uint64_t outputsFit = 0;
     if (runs * varied < limit) outputsFit = (limit - runs * varied) / ((runs + 1) * steps);
     std::string fit;
-    if (runsFit > 0) fit = Count(runsFit) + (runsFit == 1 ? " run" : " runs");
+    if (runsFit > 0) fit = CountText(runsFit) + (runsFit == 1 ? " run" : " runs");
     if (outputsFit > 0)
-        fit += (fit.empty() ? "" : ", or ") + Count(outputsFit) +
+        fit += (fit.empty() ? "" : ", or ") + CountText(outputsFit) +
                (outputsFit == 1 ? " output" : " outputs") + (runsFit > 0 ? "," : "");
     const std::string size = bytes >= static_cast<long double>(UINT64_MAX)
                                  ? "more than 16 EiB"
                                  : Size(static_cast<uint64_t>(bytes));
-    return Count(runs) + " runs of " + Count(outputs) + " outputs over " + Count(steps) +
-           " steps would keep " + size + ", more than the 1 GiB an analysis may keep: " +
+    return CountText(runs) + " runs of " + CountText(outputs) + " outputs over " +
+           CountText(steps) + " steps would keep " + size +
+           ", more than the 1 GiB an analysis may keep: " +
            (fit.empty() ? std::string("shorten the run") : "at most " + fit + " would fit") + ".";
 }
 
@@ -94,15 +91,15 @@ std::string PlanSensitivity(const TSimulationObject& model, const TSensitivitySe
         runs = static_cast<uint64_t>(count);
     } else {
         if (setUp.Runs < 1 || setUp.Runs > MaxSensitivityRuns)
-            return "The number of runs must be from 1 to " + Count(MaxSensitivityRuns) + ".";
+            return "The number of runs must be from 1 to " + CountText(MaxSensitivityRuns) + ".";
         runs = static_cast<uint64_t>(setUp.Runs);
     }
 
     bool tooLong = false;
     p.Offsets = RunStepOffsets(model, maxSteps, tooLong);
     if (tooLong)
-        return "A run would take " + Count(static_cast<uint64_t>(ExpectedStepCount(model))) +
-               " steps, more than the limit of " + Count(static_cast<uint64_t>(maxSteps)) + ".";
+        return "A run would take " + CountText(static_cast<uint64_t>(ExpectedStepCount(model))) +
+               " steps, more than the limit of " + CountText(static_cast<uint64_t>(maxSteps)) + ".";
     p.StartTime = model.StartTime;
 
     const uint64_t steps = p.Offsets.size(), outputs = p.Outputs.size();
@@ -144,14 +141,14 @@ std::string AnalysisWarningText(const TAnalysisWarning& warning, size_t runs) {
     if (warning.FirstRun < 0) {
         const int64_t others = warning.Runs - 1;
         return warning.Text + " (in the model's own run" +
-               (others > 0 ? " and " + Count(static_cast<uint64_t>(others)) + " of " + Count(runs) +
-                                 " runs"
+               (others > 0 ? " and " + CountText(static_cast<uint64_t>(others)) + " of " +
+                                 CountText(runs) + " runs"
                            : std::string()) +
                ")";
     }
-    return warning.Text + " (in " + Count(static_cast<uint64_t>(warning.Runs)) + " of " +
-           Count(runs) + " runs, first in run " +
-           Count(static_cast<uint64_t>(warning.FirstRun) + 1) + ")";
+    return warning.Text + " (in " + CountText(static_cast<uint64_t>(warning.Runs)) + " of " +
+           CountText(runs) + " runs, first in run " +
+           CountText(static_cast<uint64_t>(warning.FirstRun) + 1) + ")";
 }
 
 void MergeWarnings(std::vector<TAnalysisWarning>& into, const std::vector<TAnalysisWarning>& part) {

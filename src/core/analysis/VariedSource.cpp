@@ -137,8 +137,7 @@ std::string VariedSourceProblem(const TVariedSource& source) {
     case vsSteps:
         if (!(v[2] >= 2 && v[2] <= static_cast<double>(MaxSourceLevels) &&
               v[2] == std::floor(v[2])))
-            return "steps needs a whole count from 2 to " +
-                   FormatFloat("#,##0", static_cast<double>(MaxSourceLevels));
+            return "steps needs a whole count from 2 to " + CountText(MaxSourceLevels);
         if (!std::isfinite(v[1] - v[0])) return "steps needs a start and stop nearer each other";
         break;
     }
@@ -189,8 +188,7 @@ bool ParseVariedSource(std::string_view text, TVariedSource& source, std::string
                 return false;
             }
             if (read.Values.size() >= MaxSourceLevels) {
-                problem = name + " takes at most " +
-                          FormatFloat("#,##0", static_cast<double>(MaxSourceLevels)) + " numbers";
+                problem = name + " takes at most " + CountText(MaxSourceLevels) + " numbers";
                 return false;
             }
             read.Values.push_back(value);

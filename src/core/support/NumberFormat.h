@@ -57,3 +57,7 @@ int32_t StrToInt(std::string_view text);
 // same pieces ('0' required digit, '#' optional digit, ',' thousands grouping anywhere in the
 // integer part, '.' decimal point, "E+00"/"E-00" exponent). Halves round away from zero.
 std::string FormatFloat(std::string_view pattern, double value);
+// A count with thousands grouping: 1,000,000.
+template <class T> std::string CountText(T n) {
+    return FormatFloat("#,##0", static_cast<double>(n));
+}

@@ -43,10 +43,6 @@ void ChooseScale(const TBandGraphData& data, double& min, double& max) {
     ResolveScale(min, max);
 }
 
-std::string Whole(size_t n) {
-    return FormatFloat("#,##0", static_cast<double>(n));
-}
-
 class TBandPlot {
 public:
     TBandPlot(QPainter& canvas, const TPlotArea& area, const TBandGraphData& data)
@@ -185,8 +181,8 @@ void PaintBandGraph(QPainter& canvas, const TDrawRect& rect, const TBandGraphDat
     SetLabelFont(canvas, fontSize);
     const std::string runs =
         data.Bands.Runs < data.TotalRuns
-            ? Whole(data.Bands.Runs) + " of " + Whole(data.TotalRuns) + " runs"
-            : Whole(data.Bands.Runs) + (data.Bands.Runs == 1 ? " run" : " runs");
+            ? CountText(data.Bands.Runs) + " of " + CountText(data.TotalRuns) + " runs"
+            : CountText(data.Bands.Runs) + (data.Bands.Runs == 1 ? " run" : " runs");
     const QString runsText = QString::fromStdString(runs);
     TextAt(canvas, rect.Right - margin - TextWidth(canvas, runsText),
            rect.Top + margin + titleHeight - TextHeight(canvas), runsText);
