@@ -85,6 +85,8 @@ std::string ForTerminal(const std::string& text);
 int LoadModelForCli(const std::string& fileName, bool run, int64_t maxSteps, std::ostream& err,
                     std::unique_ptr<TDataFile>& document, std::vector<double>* offsets = nullptr,
                     const std::vector<std::string>& sets = {});
+// Saves document as target; csFileError, said on err, when it cannot be written.
+int SaveModelForCli(TDataFile& document, const std::string& target, std::ostream& err);
 // Checks a loaded model, reporting as LoadModelForCli does; csSuccess when it can run.
 int CheckModelForCli(TSimulationObject& simulation, std::ostream& err);
 // Gives plain-number elements the values of "NAME=VALUE" texts, as if typed as their

@@ -29,11 +29,7 @@ void WriteCalibrationTable(const TCalibrationPlan& plan, const TCalibrationResul
                            std::ostream& out) {
     std::vector<std::vector<std::string>> rows{{"Parameter", "Start", "Fitted", "95% interval"}};
     for (size_t i = 0; i < plan.Parameters(); ++i)
-        rows.push_back({plan.Names[i], CalibrationNumber(result.Own[i]),
-                        FittedValueText(result.Fitted[i]),
-                        result.Identified[i] ? CalibrationNumber(result.IntervalLow[i]) + " .. " +
-                                                   CalibrationNumber(result.IntervalHigh[i])
-                                             : std::string("not identified")});
+        rows.push_back(CalibrationResultRow(plan, result, i));
     std::vector<size_t> widths(4, 0);
     for (const auto& row : rows)
         for (size_t c = 0; c < row.size(); ++c)
@@ -106,12 +102,8 @@ int ReportCalibration(const TCliOptions& options, const TCalibrationResult& resu
 
     if (!options.OutFile.empty()) {
         ApplyFittedValues(*job.Document, job.Plan, result.Fitted);
-        try {
-            job.Document->SaveToFile(options.OutFile);
-        } catch (const std::exception& e) {
-            err << "quorvane-cli: " << e.what() << '\n';
-            return csFileError;
-        }
+        const int saved = SaveModelForCli(*job.Document, options.OutFile, err);
+        if (saved != csSuccess) return saved;
     }
     return result.Converged ? csSuccess : csNotConverged;
 }

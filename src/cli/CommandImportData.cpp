@@ -21,12 +21,8 @@ int CommandImportData(const TCliOptions& options, std::ostream& out, std::ostrea
             << ForTerminal(result.Error) << '\n';
         return result.Mismatch ? csModelErrors : csFileError;
     }
-    try {
-        document->SaveToFile(target);
-    } catch (const std::exception& e) {
-        err << "quorvane-cli: " << e.what() << '\n';
-        return csFileError;
-    }
+    const int saved = SaveModelForCli(*document, target, err);
+    if (saved != csSuccess) return saved;
     for (const auto& imported : result.Elements)
         out << imported.Element << '\t' << imported.Points
             << (imported.Points == 1 ? " point\n" : " points\n");

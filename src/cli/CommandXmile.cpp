@@ -30,13 +30,7 @@ int CommandImport(const TCliOptions& options, std::ostream& /*out*/, std::ostrea
     std::unique_ptr<TDataFile> document;
     const int status = ImportXmileForCli(options.Files[0], err, document);
     if (status != csSuccess) return status;
-    try {
-        document->SaveToFile(target);
-    } catch (const std::exception& e) {
-        err << "quorvane-cli: " << e.what() << '\n';
-        return csFileError;
-    }
-    return csSuccess;
+    return SaveModelForCli(*document, target, err);
 }
 
 int CommandExport(const TCliOptions& options, std::ostream& /*out*/, std::ostream& err) {

@@ -113,3 +113,13 @@ int LoadModelForCli(const std::string& fileName, bool run, int64_t maxSteps, std
     if (offsets) *offsets = std::move(steps);
     return csSuccess;
 }
+
+int SaveModelForCli(TDataFile& document, const std::string& target, std::ostream& err) {
+    try {
+        document.SaveToFile(target);
+    } catch (const std::exception& e) {
+        err << "quorvane-cli: " << e.what() << '\n';
+        return csFileError;
+    }
+    return csSuccess;
+}

@@ -72,6 +72,10 @@ TEST_F(CalibrateWindowTest, FindsTheRateAppliesItAsOneUndoStepAndRuns) {
         window->AddTarget(); // Twice Unused: no data, refused
         window->AddTarget(); // Stock
         EXPECT_EQ(window->TableTargets->rowCount(), 1);
+        window->EditStarts->SetValue(100000); // refused by the plan, with its reason
+        window->ButtonStart->click();
+        EXPECT_FALSE(window->HasResult);
+        window->EditStarts->SetValue(1);
         window->EditEvaluations->SetValue(300);
         window->ButtonStart->click();
         EXPECT_FALSE(window->Running);
@@ -87,7 +91,8 @@ TEST_F(CalibrateWindowTest, FindsTheRateAppliesItAsOneUndoStepAndRuns) {
     EXPECT_EQ(TakeMessages(),
               QStringList({"Growth cannot be fitted: its equation is not a plain number.",
                            "Twice Unused has no observed points: import them with File > Import "
-                           "Data... first."}));
+                           "Data... first.",
+                           "The number of starts must be from 1 to 10,000."}));
     ASSERT_EQ(result.size(), 8);
     EXPECT_EQ(result.mid(0, 2), QStringList({"Rate", "0.2"}));
     EXPECT_NEAR(result[2].toDouble(), 0.1, 1e-5);

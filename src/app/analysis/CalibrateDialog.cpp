@@ -262,29 +262,23 @@ bool TFormCalibrate::Read(TCalibrationSetUp& setUp) {
         read.Targets.push_back(target);
     }
     read.Method = static_cast<TCalibrationMethod>(std::max(0, ComboBoxMethod->currentIndex()));
+    // Only whether each is a number is read here: the plan refuses values out of range, with
+    // its reasons. Clamped first, so that any number fits the field it goes into.
     const auto evaluations = EditEvaluations->Value();
-    if (!evaluations || *evaluations < 1 ||
-        *evaluations > static_cast<double>(MaxCalibrationEvaluations)) {
-        ShowError("The maximum number of evaluations must be a whole number from 1 to " +
-                      Whole(MaxCalibrationEvaluations),
-                  this);
-        return false;
-    }
-    read.MaxEvaluations = static_cast<int64_t>(*evaluations);
     const auto tolerance = EditTolerance->Value();
-    if (!tolerance || !(*tolerance > 0 && *tolerance < 1)) {
-        ShowError("The relative tolerance must be a number above 0 and below 1", this);
-        return false;
-    }
-    read.Tolerance = *tolerance;
     const auto starts = EditStarts->Value();
-    if (!starts || *starts < 1 || *starts > MaxCalibrationStarts) {
-        ShowError("The number of starts must be a whole number from 1 to " +
-                      Whole(MaxCalibrationStarts),
-                  this);
-        return false;
-    }
-    read.Starts = static_cast<int32_t>(*starts);
+    for (const auto& [value, name] :
+         {std::pair{evaluations, "maximum number of evaluations"},
+          std::pair{tolerance, "relative tolerance"}, std::pair{starts, "number of starts"}})
+        if (!value) {
+            ShowError(QString("The ") + name + " must be a number.", this);
+            return false;
+        }
+    read.MaxEvaluations = static_cast<int64_t>(
+        std::clamp(*evaluations, 0.0, static_cast<double>(MaxCalibrationEvaluations) + 1));
+    read.Tolerance = *tolerance;
+    read.Starts = static_cast<int32_t>(
+        std::clamp(*starts, 0.0, static_cast<double>(MaxCalibrationStarts) + 1));
     read.Seed = SetUp.Seed;
     setUp = std::move(read);
     return true;
@@ -421,14 +415,9 @@ void TFormCalibrate::ShowResult(TAnalysisOutcome outcome, const std::string& fai
     ProgressBar->setValue(1000);
     TableResult->setRowCount(static_cast<int>(Plan.Parameters()));
     for (size_t i = 0; i < Plan.Parameters(); ++i) {
-        const int row = static_cast<int>(i);
-        TableResult->setItem(row, 0, Fixed(Q(Plan.Names[i])));
-        TableResult->setItem(row, 1, Fixed(Number(Result.Own[i])));
-        TableResult->setItem(row, 2, Fixed(Q(FittedValueText(Result.Fitted[i]))));
-        TableResult->setItem(row, 3,
-                             Fixed(Result.Identified[i] ? Number(Result.IntervalLow[i]) + " .. " +
-                                                              Number(Result.IntervalHigh[i])
-                                                        : QString("not identified")));
+        const std::vector<std::string> cells = CalibrationResultRow(Plan, Result, i);
+        for (size_t c = 0; c < cells.size(); ++c)
+            TableResult->setItem(static_cast<int>(i), static_cast<int>(c), Fixed(Q(cells[c])));
     }
     QString summary = "Payoff before " + Number(Result.PayoffBefore) + ", after " +
                       Number(Result.PayoffAfter) + ". " + Whole(Result.Evaluations) +

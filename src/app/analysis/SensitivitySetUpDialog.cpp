@@ -247,7 +247,7 @@ bool TFormSensitivitySetUp::Read(TSensitivitySetUp& setUp) {
             sources.push_back(varied.Source);
         std::string problem;
         if (GridRunCount(sources, MaxSensitivityRuns, problem) == 0 && !sources.empty()) {
-            ShowError(Q("A" + problem.substr(1) + "."), this);
+            ShowError(Q(problem), this);
             return false;
         }
     }

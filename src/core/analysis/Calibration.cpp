@@ -4,6 +4,7 @@
 
 #include "core/equations/EquationObjects.h"
 #include "core/model/RunToEnd.h"
+#include "core/support/CsvText.h"
 #include "core/support/Notifier.h"
 #include "core/support/NumberFormat.h"
 #include "core/support/Text.h"
@@ -666,4 +667,12 @@ std::string CalibrationNumber(double value) {
     const auto result =
         std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 6);
     return std::string(buffer, result.ptr);
+}
+
+std::vector<std::string> CalibrationResultRow(const TCalibrationPlan& plan,
+                                              const TCalibrationResult& result, size_t i) {
+    return {plan.Names[i], CalibrationNumber(result.Own[i]), ShortestFloatText(result.Fitted[i]),
+            result.Identified[i] ? CalibrationNumber(result.IntervalLow[i]) + " .. " +
+                                       CalibrationNumber(result.IntervalHigh[i])
+                                 : std::string("not identified")};
 }

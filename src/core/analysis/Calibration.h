@@ -198,3 +198,7 @@ bool ParseTargetText(std::string_view text, TFitTarget& target, std::string& pro
 bool CalibrationMethodFromWord(std::string_view word, TCalibrationMethod& method);
 // A value as the result tables show it: six significant digits, '.' whatever the locale.
 std::string CalibrationNumber(double value);
+// Parameter i's row of the result tables: name, start, fitted value (as Apply writes it) and
+// its 95% interval, or "not identified".
+std::vector<std::string> CalibrationResultRow(const TCalibrationPlan& plan,
+                                              const TCalibrationResult& result, size_t i);

@@ -53,11 +53,11 @@ int64_t GridRunCount(const std::vector<TVariedSource>& sources, int64_t limit,
     for (const TVariedSource& source : sources) {
         const auto levels = static_cast<int64_t>(SourceLevelCount(source));
         if (levels == 0) {
-            problem = "all combinations take only list and steps sources";
+            problem = "All combinations take only list and steps sources.";
             return 0;
         }
         if (product > limit / levels) {
-            problem = "all combinations would take more than " + IntToStr(limit) + " runs";
+            problem = "All combinations would take more than " + IntToStr(limit) + " runs.";
             return 0;
         }
         product *= levels;

@@ -34,7 +34,7 @@ struct TSampleTable {
 };
 
 // The number of runs all combinations take: the product of the sources' levels. 0 with a
-// problem when a source is a distribution or the product passes limit.
+// problem (a sentence) when a source is a distribution or the product passes limit.
 int64_t GridRunCount(const std::vector<TVariedSource>& sources, int64_t limit,
                      std::string& problem);
 

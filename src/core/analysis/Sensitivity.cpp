@@ -87,7 +87,7 @@ std::string PlanSensitivity(const TSimulationObject& model, const TSensitivitySe
     if (setUp.Method == smGrid) {
         std::string problem;
         const int64_t count = GridRunCount(sources, MaxSensitivityRuns, problem);
-        if (count <= 0) return "A" + problem.substr(1) + ".";
+        if (count <= 0) return problem;
         runs = static_cast<uint64_t>(count);
     } else {
         if (setUp.Runs < 1 || setUp.Runs > MaxSensitivityRuns)

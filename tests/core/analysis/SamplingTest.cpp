@@ -170,11 +170,11 @@ TEST(Sampling, RunsKeepTheirSamplesWhateverTheRunCount) {
 
     std::string problem;
     EXPECT_EQ(GridRunCount({Parsed("uniform(0, 1)")}, 1000, problem), 0);
-    EXPECT_EQ(problem, "all combinations take only list and steps sources");
+    EXPECT_EQ(problem, "All combinations take only list and steps sources.");
     EXPECT_EQ(
         GridRunCount({Parsed("steps(0, 1, 1000)"), Parsed("steps(0, 1, 1000)")}, 100000, problem),
         0);
-    EXPECT_EQ(problem, "all combinations would take more than 100000 runs");
+    EXPECT_EQ(problem, "All combinations would take more than 100000 runs.");
 }
 
 } // namespace
