@@ -1,6 +1,7 @@
 // quorvane-cli: the help, the one argument parser and the dispatcher to the commands.
 #include "cli/Cli.h"
 #include "cli/CliCommands.h"
+#include "cli/OutputFile.h"
 
 #include "core/analysis/Calibration.h"
 #include "core/analysis/Sensitivity.h"
@@ -436,6 +437,16 @@ int CliUsageError(std::ostream& err, const std::string& problem) {
 int CliWriteError(std::ostream& err, const std::string& fileName, const std::string& reason) {
     err << "quorvane-cli: couldn't write " << fileName << ": " << reason << '\n';
     return csFileError;
+}
+
+int WriteCliFile(const std::string& fileName, std::ostream& err,
+                 const std::function<void(std::ostream&)>& write) {
+    TOutputFile file(fileName);
+    if (file.Open()) {
+        write(file.Stream());
+        if (file.Commit()) return csSuccess;
+    }
+    return CliWriteError(err, fileName, file.Error());
 }
 
 std::string ForTerminal(const std::string& text) {

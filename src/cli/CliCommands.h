@@ -6,6 +6,7 @@
 #include "core/model/RunToEnd.h"
 
 #include <cstdint>
+#include <functional>
 #include <iosfwd>
 #include <memory>
 #include <string>
@@ -74,6 +75,9 @@ int CliUsageError(std::ostream& err, const std::string& problem);
 // Reports an output file that could not be written, with the system's reason; returns
 // csFileError.
 int CliWriteError(std::ostream& err, const std::string& fileName, const std::string& reason);
+// Writes fileName whole with write, or not at all (reported as CliWriteError does).
+int WriteCliFile(const std::string& fileName, std::ostream& err,
+                 const std::function<void(std::ostream&)>& write);
 // Messages of the program use CR LF; a terminal wants LF.
 std::string ForTerminal(const std::string& text);
 

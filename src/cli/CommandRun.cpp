@@ -1,6 +1,5 @@
 // run: the model from its start to its stop time, the results as CSV.
 #include "cli/CliCommands.h"
-#include "cli/OutputFile.h"
 #include "cli/ResultsCsv.h"
 
 #include "document/model/DataFile.h"
@@ -19,10 +18,6 @@ int CommandRun(const TCliOptions& options, std::ostream& out, std::ostream& err)
         out.flush();
         return csSuccess;
     }
-    TOutputFile file(options.CsvFile);
-    if (file.Open()) {
-        WriteResultsCsv(simulation, offsets, file.Stream());
-        if (file.Commit()) return csSuccess;
-    }
-    return CliWriteError(err, options.CsvFile, file.Error());
+    return WriteCliFile(options.CsvFile, err,
+                        [&](std::ostream& file) { WriteResultsCsv(simulation, offsets, file); });
 }

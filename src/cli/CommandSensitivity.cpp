@@ -1,7 +1,6 @@
 // sensitivity: many runs of the model with its constants drawn from their sources, the
 // bands of the outputs as CSV, each run's values, and a picture of the bands.
 #include "cli/CliCommands.h"
-#include "cli/OutputFile.h"
 #include "cli/SensitivityCommand.h"
 
 #include "core/analysis/SensitivityCsv.h"
@@ -12,21 +11,10 @@
 #include <QtCore/QBuffer>
 #include <QtGui/QGuiApplication>
 
-#include <functional>
 #include <new>
 #include <ostream>
 
 namespace {
-
-int WriteFile(const std::string& fileName, std::ostream& err,
-              const std::function<void(std::ostream&)>& write) {
-    TOutputFile file(fileName);
-    if (file.Open()) {
-        write(file.Stream());
-        if (file.Commit()) return csSuccess;
-    }
-    return CliWriteError(err, fileName, file.Error());
-}
 
 int WritePlot(const TSensitivityPlan& plan, const TSensitivityResults& results,
               const TDataFile& document, const std::string& fileName, TImageFormat format,
@@ -40,8 +28,8 @@ int WritePlot(const TSensitivityPlan& plan, const TSensitivityResults& results,
                               QString::fromStdString(data.Output), bytes);
     if (result != prPainted) return CliWriteError(err, fileName, "painting failed");
     const QByteArray& picture = bytes.data();
-    return WriteFile(fileName, err,
-                     [&](std::ostream& out) { out.write(picture.constData(), picture.size()); });
+    return WriteCliFile(fileName, err,
+                        [&](std::ostream& out) { out.write(picture.constData(), picture.size()); });
 }
 
 } // namespace
@@ -123,7 +111,7 @@ int WriteSensitivity(const TCliOptions& options, std::ostream& out, std::ostream
         err << ForTerminal(AnalysisWarningText(warning, plan.Runs)) << '\n';
 
     if (options.HasCsv) {
-        const int status = WriteFile(
+        const int status = WriteCliFile(
             options.CsvFile, err, [&](std::ostream& file) { WriteBandsCsv(plan, results, file); });
         if (status != csSuccess) return status;
     } else {
@@ -131,7 +119,7 @@ int WriteSensitivity(const TCliOptions& options, std::ostream& out, std::ostream
         out.flush();
     }
     if (!options.RunsCsvFile.empty()) {
-        const int status = WriteFile(options.RunsCsvFile, err, [&](std::ostream& file) {
+        const int status = WriteCliFile(options.RunsCsvFile, err, [&](std::ostream& file) {
             WriteRunsCsv(plan, results, file);
         });
         if (status != csSuccess) return status;
